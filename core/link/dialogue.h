@@ -1,0 +1,52 @@
+// The controller dialogue primitives: send a command line, wait for the
+// transmit buffer to drain, wait for the prompt, read a screen row, clear the
+// screen, pause.
+//
+// How it works: the controller is ready for the next command when it prints
+// "#" as the first character of a line (directly after CR or LF). Each wait
+// takes transfer_mode (so the receive handler leaves the bytes alone), reads
+// the terminal control's Input, scans it byte by byte, and when nothing has
+// arrived blocks in the event pump until the next event (data, timer, key) or
+// its deadline. Windows, timers and keys therefore keep working during a wait,
+// the CPU stays idle while the line is silent, and the prompt is recognised in
+// the read that brings it. An error of the control (port closed, device gone)
+// ends the wait and propagates as TerminalError, with transfer_mode given back.
+#pragma once
+
+#include <string>
+
+#include "core/link/shared_state.h"
+#include "core/platform/event_pump.h"
+#include "core/platform/terminal_control.h"
+
+namespace qvt::link {
+
+class Dialogue {
+public:
+    Dialogue(SharedState& state, platform::TerminalControl& term, platform::EventPump& pump);
+
+    // Sends line + CR and collects the reply up to the prompt (echo dropped,
+    // lines joined with CR LF, prompt excluded). No time limit.
+    void CommOut(const std::string& line, std::string& reply);
+    // Waits until the transmit buffer has drained. No time limit.
+    void CommOutBufferWiatZero();
+    // Waits for "#" after CR or LF; what arrives is discarded. No time limit.
+    void Wait_Prompt();
+    // Waits for "#" or ">" after CR or LF and shows what arrived after the
+    // echo. No time limit.
+    void Wait_Prompt1();
+    // Waits at most seconds for the prompt; false on time-out or read failure.
+    bool TWait_Prompt(int seconds);
+    // The text of screen row (1-based), without its line break.
+    void GetLineStr(int row, std::string& out);
+    void ScreenCls();
+    void msDelay(int ms);
+    void sleep_ProcessMessages(int ms);
+
+private:
+    SharedState& state_;
+    platform::TerminalControl& term_;
+    platform::EventPump& pump_;
+};
+
+}  // namespace qvt::link
