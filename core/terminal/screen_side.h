@@ -16,7 +16,7 @@
 namespace qvt::terminal {
 
 class ScreenSide : public platform::TerminalControl {
-public:
+  public:
     ScreenSide();
 
     void set_Disp(const std::string& bytes) override;
@@ -54,12 +54,12 @@ public:
     const std::string& font_family() const { return font_family_; }
     int font_size() const { return font_size_; }
 
-protected:
+  protected:
     // Something a view shows has changed (cells, cursor, view, selection, font).
     virtual void screen_changed() {}
     virtual void focus_requested() {}
 
-private:
+  private:
     Screen screen_;
     int cursor_type_ = 1;
     int emulation_ = 4;
