@@ -1,0 +1,139 @@
+#include "gui/qt_dialogs.h"
+
+#include <QClipboard>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+namespace qvt::gui {
+
+QString from_sjis(const std::string& bytes) {
+    QStringDecoder decoder("Shift_JIS");
+    if (!decoder.isValid())
+        return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    return decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+}
+
+std::string to_sjis(const QString& text) {
+    QStringEncoder encoder("Shift_JIS");
+    const QByteArray bytes = encoder.isValid() ? QByteArray(encoder.encode(text)) : text.toLatin1();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+QString filter_text(const std::vector<std::pair<std::string, std::string>>& filters) {
+    QStringList parts;
+    for (const auto& [description, pattern] : filters) {
+        QString p = from_sjis(pattern);
+        // "*.*" means every file on the original platform; here that is "*".
+        p.replace(QStringLiteral("*.*"), QStringLiteral("*"));
+        p.replace(QLatin1Char(';'), QLatin1Char(' '));
+        parts << from_sjis(description) + QStringLiteral(" (") + p + QLatin1Char(')');
+    }
+    return parts.join(QStringLiteral(";;"));
+}
+
+QString with_default_extension(const QString& path, const std::string& extension) {
+    if (extension.empty() || path.isEmpty()) return path;
+    if (!QFileInfo(path).suffix().isEmpty()) return path;
+    QString ext = QString::fromStdString(extension);
+    if (ext.startsWith(QLatin1Char('.'))) ext.remove(0, 1);
+    return path + QLatin1Char('.') + ext;
+}
+
+platform::MsgResult QtDialogs::MessageBox(const std::string& caption, const std::string& text,
+                                          platform::MsgIcon icon, platform::MsgButtons buttons) {
+    QMessageBox box(parent_);
+    box.setWindowTitle(from_sjis(caption));
+    box.setText(from_sjis(text));
+    switch (icon) {
+        case platform::MsgIcon::None:
+            box.setIcon(QMessageBox::NoIcon);
+            break;
+        case platform::MsgIcon::Error:
+            box.setIcon(QMessageBox::Critical);
+            break;
+        case platform::MsgIcon::Warning:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case platform::MsgIcon::Information:
+            box.setIcon(QMessageBox::Information);
+            break;
+        case platform::MsgIcon::Question:
+            box.setIcon(QMessageBox::Question);
+            break;
+    }
+    QMessageBox::StandardButtons standard;
+    QMessageBox::StandardButton escape = QMessageBox::NoButton;
+    switch (buttons) {
+        case platform::MsgButtons::Ok:
+            standard = QMessageBox::Ok;
+            escape = QMessageBox::Ok;
+            break;
+        case platform::MsgButtons::OkCancel:
+            standard = QMessageBox::Ok | QMessageBox::Cancel;
+            escape = QMessageBox::Cancel;
+            break;
+        case platform::MsgButtons::YesNo:
+            standard = QMessageBox::Yes | QMessageBox::No;
+            escape = QMessageBox::No;
+            break;
+        case platform::MsgButtons::YesNoCancel:
+            standard = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+            escape = QMessageBox::Cancel;
+            break;
+    }
+    box.setStandardButtons(standard);
+    box.setEscapeButton(escape);
+    switch (box.exec()) {
+        case QMessageBox::Ok:
+            return platform::MsgResult::Ok;
+        case QMessageBox::Yes:
+            return platform::MsgResult::Yes;
+        case QMessageBox::No:
+            return platform::MsgResult::No;
+        default:
+            return platform::MsgResult::Cancel;
+    }
+}
+
+bool QtDialogs::FileDialog(const platform::FileDialogRequest& request, std::string& path) {
+    QFileDialog dialog(parent_, from_sjis(request.title));
+    if (!request.filters.empty()) dialog.setNameFilter(filter_text(request.filters));
+    if (!request.default_extension.empty()) {
+        QString ext = QString::fromStdString(request.default_extension);
+        if (ext.startsWith(QLatin1Char('.'))) ext.remove(0, 1);
+        dialog.setDefaultSuffix(ext);
+    }
+    if (request.save) {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+    } else {
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    }
+    if (!request.initial_file.empty()) {
+        const QFileInfo initial(QFile::decodeName(request.initial_file.c_str()));
+        if (initial.dir().exists()) dialog.setDirectory(initial.dir());
+        dialog.selectFile(initial.fileName());
+    }
+    if (dialog.exec() != QDialog::Accepted) return false;
+    const QStringList chosen = dialog.selectedFiles();
+    if (chosen.isEmpty()) return false;
+    const QString name = with_default_extension(chosen.front(), request.default_extension);
+    path = QFile::encodeName(name).toStdString();
+    return true;
+}
+
+std::string QtClipboard::text() const {
+    return to_sjis(QGuiApplication::clipboard()->text());
+}
+
+void QtClipboard::set_text(const std::string& text) {
+    QGuiApplication::clipboard()->setText(from_sjis(text));
+}
+
+}  // namespace qvt::gui

@@ -1,0 +1,236 @@
+#include "gui/qt_terminal_control.h"
+
+#include <QMetaObject>
+#include <charconv>
+#include <string_view>
+#include <vector>
+
+namespace qvt::gui {
+
+namespace {
+
+std::vector<std::string_view> split_commas(std::string_view text) {
+    std::vector<std::string_view> parts;
+    while (true) {
+        const auto comma = text.find(',');
+        parts.push_back(text.substr(0, comma));
+        if (comma == std::string_view::npos) return parts;
+        text.remove_prefix(comma + 1);
+    }
+}
+
+std::optional<int> to_int(std::string_view s) {
+    while (!s.empty() && s.front() == ' ')
+        s.remove_prefix(1);
+    while (!s.empty() && s.back() == ' ')
+        s.remove_suffix(1);
+    int value = 0;
+    auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
+    if (s.empty() || ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+std::optional<SerialSettings> parse_settings(const std::string& text) {
+    const auto parts = split_commas(text);
+    if (parts.size() != 4) return std::nullopt;
+    SerialSettings s;
+    const auto baud = to_int(parts[0]);
+    if (!baud || *baud <= 0) return std::nullopt;
+    s.baud = *baud;
+    if (parts[1].size() != 1) return std::nullopt;
+    switch (parts[1][0]) {
+        case 'n':
+        case 'N':
+            s.parity = QSerialPort::NoParity;
+            break;
+        case 'e':
+        case 'E':
+            s.parity = QSerialPort::EvenParity;
+            break;
+        case 'o':
+        case 'O':
+            s.parity = QSerialPort::OddParity;
+            break;
+        case 'm':
+        case 'M':
+            s.parity = QSerialPort::MarkParity;
+            break;
+        case 's':
+        case 'S':
+            s.parity = QSerialPort::SpaceParity;
+            break;
+        default:
+            return std::nullopt;
+    }
+    const auto bits = to_int(parts[2]);
+    if (!bits || *bits < 5 || *bits > 8) return std::nullopt;
+    s.data_bits = static_cast<QSerialPort::DataBits>(*bits);
+    const auto stop = to_int(parts[3]);
+    if (!stop || (*stop != 1 && *stop != 2)) return std::nullopt;
+    s.stop_bits = *stop == 1 ? QSerialPort::OneStop : QSerialPort::TwoStop;
+    return s;
+}
+
+QtTerminalControl::QtTerminalControl(const platform::PortTable& ports, QObject* parent)
+    : QObject(parent), ports_(ports) {
+    connect(&port_, &QSerialPort::readyRead, this, &QtTerminalControl::on_ready_read);
+    connect(&port_, &QSerialPort::errorOccurred, this, &QtTerminalControl::on_error);
+}
+
+QtTerminalControl::~QtTerminalControl() {
+    OnComm = nullptr;
+    if (port_.isOpen()) port_.close();
+}
+
+void QtTerminalControl::set_Settings(const std::string& settings) {
+    settings_ = settings;
+    if (!port_.isOpen()) return;
+    if (auto s = parse_settings(settings)) {
+        port_.setBaudRate(s->baud);
+        port_.setParity(s->parity);
+        port_.setDataBits(s->data_bits);
+        port_.setStopBits(s->stop_bits);
+    }
+}
+
+void QtTerminalControl::set_RTSEnable(bool on) {
+    rts_enable_ = on;
+    // A pty has no modem lines; the port then reports an unsupported operation,
+    // which is harmless.
+    if (port_.isOpen()) port_.setRequestToSend(on);
+}
+
+bool QtTerminalControl::PortOpen() const {
+    return port_.isOpen() && !failed_;
+}
+
+void QtTerminalControl::set_PortOpen(bool open) {
+    if (!open) {
+        if (port_.isOpen()) port_.close();
+        failed_ = false;
+        receive_pending_ = false;
+        return;
+    }
+    if (port_.isOpen()) return;
+    const auto settings = parse_settings(settings_);
+    if (!settings) throw platform::TerminalError("Invalid port settings \"" + settings_ + "\"");
+    std::string device = device_override_;
+    if (device.empty()) {
+        const auto found = ports_.device_of(comm_port_);
+        if (!found) {
+            throw platform::TerminalError("COM" + std::to_string(comm_port_) +
+                                          " does not exist (no such serial port)");
+        }
+        device = *found;
+    }
+    device_ = device;
+    port_.setPortName(QString::fromStdString(device));
+    port_.setReadBufferSize(0);
+    failed_ = false;
+    if (!port_.open(QIODevice::ReadWrite)) {
+        const std::string why = port_.errorString().toStdString();
+        port_.clearError();
+        throw platform::TerminalError("Cannot open " + device + ": " + why);
+    }
+    port_.setBaudRate(settings->baud);
+    port_.setParity(settings->parity);
+    port_.setDataBits(settings->data_bits);
+    port_.setStopBits(settings->stop_bits);
+    port_.setFlowControl(handshaking_ == 0 ? QSerialPort::NoFlowControl
+                                           : QSerialPort::HardwareControl);
+    if (handshaking_ == 0) port_.setRequestToSend(rts_enable_);
+    port_.clearError();
+    // Bytes that were waiting before the open belong to nobody.
+    port_.clear(QSerialPort::Input);
+}
+
+void QtTerminalControl::require_open(const char* what) const {
+    if (!PortOpen()) {
+        throw platform::TerminalError(std::string(what) + ": the port is not open");
+    }
+}
+
+std::string QtTerminalControl::Input() {
+    require_open("Input");
+    const QByteArray data = input_len_ == 1 ? port_.read(1) : port_.readAll();
+    return std::string(data.constData(), static_cast<std::size_t>(data.size()));
+}
+
+void QtTerminalControl::set_Output(const std::string& bytes) {
+    require_open("Output");
+    if (bytes.empty()) return;
+    const auto written = port_.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    if (written != static_cast<qint64>(bytes.size())) {
+        throw platform::TerminalError("Output: " + port_.errorString().toStdString());
+    }
+}
+
+int QtTerminalControl::InBufferCount() const {
+    return PortOpen() ? static_cast<int>(port_.bytesAvailable()) : 0;
+}
+
+void QtTerminalControl::set_InBufferCount(int n) {
+    if (n != 0 || !PortOpen()) return;
+    port_.clear(QSerialPort::Input);
+    port_.readAll();  // what the port had already buffered
+}
+
+int QtTerminalControl::OutBufferCount() const {
+    return PortOpen() ? static_cast<int>(port_.bytesToWrite()) : 0;
+}
+
+void QtTerminalControl::set_OutBufferCount(int n) {
+    if (n == 0 && PortOpen()) port_.clear(QSerialPort::Output);
+}
+
+void QtTerminalControl::on_ready_read() {
+    if (r_threshold_ != 1 || receive_pending_ || failed_) return;
+    receive_pending_ = true;
+    QMetaObject::invokeMethod(this, &QtTerminalControl::deliver_receive, Qt::QueuedConnection);
+}
+
+void QtTerminalControl::deliver_receive() {
+    receive_pending_ = false;
+    // A wait may have taken the bytes meanwhile; an empty event would be noise.
+    if (r_threshold_ != 1 || !PortOpen() || port_.bytesAvailable() == 0) return;
+    raise_comm(platform::kCommEvReceive);
+}
+
+void QtTerminalControl::on_error(QSerialPort::SerialPortError error) {
+    switch (error) {
+        case QSerialPort::ReadError:
+        case QSerialPort::WriteError:
+        case QSerialPort::ResourceError:
+            break;
+        default:
+            return;  // NoError, UnsupportedOperationError (a pty's RTS) and the like
+    }
+    if (failed_ || !port_.isOpen()) return;
+    failed_ = true;
+    // Closing from inside the port's own notification would delete the
+    // notifier that is calling us; the flag already makes the port count as
+    // closed and keeps further error signals out.
+    QMetaObject::invokeMethod(
+        this, [this] { fail(platform::kCommErrorDeviceGone); }, Qt::QueuedConnection);
+}
+
+void QtTerminalControl::fail(int comm_event) {
+    if (port_.isOpen()) port_.close();
+    failed_ = false;
+    receive_pending_ = false;
+    emit portClosedByError(comm_event);
+    raise_comm(comm_event);
+}
+
+void QtTerminalControl::raise_comm(int comm_event) {
+    comm_event_ = comm_event;
+    ++comm_events_raised_;
+    if (OnComm) {
+        auto handler = OnComm;  // the handler may replace OnComm
+        handler();
+    }
+}
+
+}  // namespace qvt::gui

@@ -1,0 +1,116 @@
+// The terminal control on a real serial port (QSerialPort) plus the shared
+// screen side.
+//
+// How it works: set_PortOpen(true) resolves CommPort() through the port table
+// (or takes an explicit device path), opens it 8N1 at the baud rate of
+// Settings() without flow control and with RTS off. Arrivals are delivered as
+// OnComm from a queued call rather than from inside the port's readyRead
+// signal: a receive handler may pump the event loop, and a device does not
+// re-signal readyRead while its own signal is still being handled.
+//
+// A read, write or resource error closes the port and raises exactly one
+// OnComm with an error CommEvent; without that, a vanished device is
+// re-signalled by the port in a tight loop. Screen changes, focus requests and
+// scroll requests leave as Qt signals for the view.
+#pragma once
+
+#include <QObject>
+#include <QSerialPort>
+#include <optional>
+#include <string>
+
+#include "core/platform/port_table.h"
+#include "core/terminal/screen_side.h"
+
+namespace qvt::gui {
+
+struct SerialSettings {
+    qint32 baud = 38400;
+    QSerialPort::Parity parity = QSerialPort::NoParity;
+    QSerialPort::DataBits data_bits = QSerialPort::Data8;
+    QSerialPort::StopBits stop_bits = QSerialPort::OneStop;
+};
+// Parses "38400,n,8,1"; nothing when the text is malformed.
+std::optional<SerialSettings> parse_settings(const std::string& text);
+
+class QtTerminalControl : public QObject, public terminal::ScreenSide {
+    Q_OBJECT
+
+  public:
+    explicit QtTerminalControl(const platform::PortTable& ports, QObject* parent = nullptr);
+    ~QtTerminalControl() override;
+
+    // A device path that replaces the CommPort lookup at the next open; empty
+    // returns to the lookup.
+    void set_Device(const std::string& path) { device_override_ = path; }
+    // The device of the open port (or of the last open).
+    const std::string& device() const { return device_; }
+
+    int CommPort() const override { return comm_port_; }
+    void set_CommPort(int port) override { comm_port_ = port; }
+    std::string Settings() const override { return settings_; }
+    void set_Settings(const std::string& settings) override;
+    int Handshaking() const override { return handshaking_; }
+    void set_Handshaking(int mode) override { handshaking_ = mode; }
+    bool RTSEnable() const override { return rts_enable_; }
+    void set_RTSEnable(bool on) override;
+    int InTimeout() const override { return in_timeout_; }
+    void set_InTimeout(int ms) override { in_timeout_ = ms; }
+    int SThreshold() const override { return s_threshold_; }
+    void set_SThreshold(int n) override { s_threshold_ = n; }
+    int InBufferSize() const override { return in_buffer_size_; }
+    void set_InBufferSize(int n) override { in_buffer_size_ = n; }
+    bool PortOpen() const override;
+    void set_PortOpen(bool open) override;
+    int RThreshold() const override { return r_threshold_; }
+    void set_RThreshold(int n) override { r_threshold_ = n; }
+    int InputLen() const override { return input_len_; }
+    void set_InputLen(int n) override { input_len_ = n; }
+    std::string Input() override;
+    void set_Output(const std::string& bytes) override;
+    int InBufferCount() const override;
+    void set_InBufferCount(int n) override;
+    int OutBufferCount() const override;
+    void set_OutBufferCount(int n) override;
+    int CommEvent() const override { return comm_event_; }
+
+    // How many OnComm calls were raised (receive and error); for status and tests.
+    quint64 comm_events_raised() const { return comm_events_raised_; }
+
+  signals:
+    void screenChanged();
+    void focusRequested();
+    void portClosedByError(int comm_event);
+
+  protected:
+    void screen_changed() override { emit screenChanged(); }
+    void focus_requested() override { emit focusRequested(); }
+
+  private:
+    void on_ready_read();
+    void deliver_receive();
+    void on_error(QSerialPort::SerialPortError error);
+    void fail(int comm_event);
+    void raise_comm(int comm_event);
+    void require_open(const char* what) const;
+
+    const platform::PortTable& ports_;
+    QSerialPort port_;
+    std::string device_override_;
+    std::string device_;
+    int comm_port_ = 1;
+    std::string settings_ = "9600,n,8,1";
+    int handshaking_ = 0;
+    bool rts_enable_ = false;
+    int in_timeout_ = 0;
+    int s_threshold_ = 0;
+    int in_buffer_size_ = 8192;
+    int r_threshold_ = 0;
+    int input_len_ = 0;
+    int comm_event_ = 0;
+    bool receive_pending_ = false;
+    bool failed_ = false;
+    quint64 comm_events_raised_ = 0;
+};
+
+}  // namespace qvt::gui

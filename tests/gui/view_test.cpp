@@ -1,0 +1,188 @@
+// The terminal view: repaint coalescing, keys, Shift-JIS display.
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QScrollBar>
+#include <QTest>
+
+#include "gui/key_map.h"
+#include "gui/qt_terminal_control.h"
+#include "gui/sjis_text.h"
+#include "gui/terminal_view.h"
+#include "tests/gui/gui_test_support.h"
+
+namespace qvt::gui {
+namespace {
+
+using test::NoPorts;
+
+class ViewTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        term_.set_Columns(150);
+        term_.set_Rows(200);
+        view_.resize(800, 18 * 20);
+        view_.show();
+        term_.set_ScrollRows(20);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&view_));
+        view_.setFocus();
+        test::pump_for(50);
+    }
+
+    NoPorts ports_;
+    QtTerminalControl term_{ports_};
+    TerminalView view_{term_};
+};
+
+TEST_F(ViewTest, ManyWritesGiveAtMostAboutSixtyPaintsASecond) {
+    const auto paints_before = view_.paint_count();
+    QElapsedTimer clock;
+    clock.start();
+    int writes = 0;
+    while (clock.elapsed() < 300) {
+        term_.set_Disp("10 PRINT \"HELLO\"\r\n");
+        ++writes;
+        QCoreApplication::processEvents();
+    }
+    test::pump_for(50);  // let the last scheduled repaint happen
+    const auto paints = view_.paint_count() - paints_before;
+    EXPECT_GT(writes, 1000);
+    EXPECT_GE(paints, 3u);
+    // 350 ms of loop at one paint per 16 ms, plus slack for expose events.
+    EXPECT_LE(paints, 350u / TerminalView::kRepaintIntervalMs + 4) << writes << " writes";
+}
+
+TEST_F(ViewTest, AWriteIsShownWithinOneRepaintInterval) {
+    test::pump_for(50);
+    const auto before = view_.paint_count();
+    term_.set_Disp("X");
+    EXPECT_TRUE(view_.repaint_pending());
+    EXPECT_TRUE(test::pump_until([&] { return view_.paint_count() > before; }, 500));
+}
+
+TEST_F(ViewTest, ScrollBarMovesTheViewOverTheGrid) {
+    QScrollBar* bar = view_.verticalScrollBar();
+    EXPECT_EQ(bar->minimum(), 1);
+    EXPECT_GT(bar->maximum(), 150);
+    bar->setValue(50);
+    EXPECT_EQ(term_.screen().view_top(), 50);
+}
+
+TEST_F(ViewTest, CellGridUsesHalfWidthAdvance) {
+    const QFontMetrics fm(view_.terminal_font());
+    EXPECT_EQ(view_.cell_width(), fm.horizontalAdvance(QLatin1Char('M')));
+    EXPECT_GE(view_.row_height(), TerminalView::kRowPixels);
+    // A Japanese monospaced family is installed on the build machines.
+    EXPECT_EQ(view_.terminal_font().family(), QStringLiteral("IPAGothic"));
+}
+
+TEST_F(ViewTest, MouseDragSelectsFromAnchorToPointer) {
+    term_.set_Disp("ABCDEFGH\r\n12345678");
+    const int w = view_.cell_width();
+    const int h = view_.row_height();
+    QWidget* vp = view_.viewport();
+    QTest::mousePress(vp, Qt::LeftButton, {}, QPoint(w * 2 + 1, h / 2));
+    QMouseEvent move(QEvent::MouseMove, QPointF(w * 5 + 1, h / 2),
+                     vp->mapToGlobal(QPointF(w * 5 + 1, h / 2)), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(vp, &move);
+    QTest::mouseRelease(vp, Qt::LeftButton, {}, QPoint(w * 5 + 1, h / 2));
+    EXPECT_EQ(term_.SelText(), "CDEF")
+        << term_.SelStart() << "+" << term_.SelLength()
+        << " pos13=" << term_.screen().position_of(1, 3) << " top=" << term_.screen().view_top();
+}
+
+struct KeyCase {
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    const char* text;  // what the platform puts into the key event
+    int vk;
+    std::string bytes;
+};
+
+TEST_F(ViewTest, KeysReachTheControlAsVirtualKeysAndBytes) {
+    const KeyCase cases[] = {
+        {Qt::Key_Return, Qt::NoModifier, "\r", 13, "\r"},
+        {Qt::Key_Enter, Qt::KeypadModifier, "\r", 13, "\r"},
+        {Qt::Key_Backspace, Qt::NoModifier, "\b", 8, "\b"},
+        {Qt::Key_Tab, Qt::NoModifier, "\t", 9, "\t"},
+        {Qt::Key_Escape, Qt::NoModifier, "\x1b", 27, "\x1b"},
+        {Qt::Key_A, Qt::NoModifier, "a", 65, "a"},
+        {Qt::Key_A, Qt::ShiftModifier, "A", 65, "A"},
+        {Qt::Key_A, Qt::ControlModifier, "\x01", 65, "\x01"},
+        {Qt::Key_C, Qt::ControlModifier, "", 67, "\x03"},  // some platforms give no text
+        {Qt::Key_7, Qt::NoModifier, "7", 55, "7"},
+        {Qt::Key_Space, Qt::NoModifier, " ", 32, " "},
+        {Qt::Key_Left, Qt::NoModifier, "", 37, ""},
+        {Qt::Key_Up, Qt::NoModifier, "", 38, ""},
+        {Qt::Key_Right, Qt::NoModifier, "", 39, ""},
+        {Qt::Key_Down, Qt::NoModifier, "", 40, ""},
+        {Qt::Key_Home, Qt::NoModifier, "", 36, ""},
+        {Qt::Key_End, Qt::NoModifier, "", 35, ""},
+        {Qt::Key_PageUp, Qt::NoModifier, "", 33, ""},
+        {Qt::Key_PageDown, Qt::NoModifier, "", 34, ""},
+        {Qt::Key_Insert, Qt::NoModifier, "", 45, ""},
+        {Qt::Key_Delete, Qt::NoModifier, "\x7f", 46, ""},
+        {Qt::Key_F1, Qt::NoModifier, "", 112, ""},
+        {Qt::Key_F12, Qt::NoModifier, "", 123, ""},
+    };
+    std::vector<std::pair<int, platform::ShiftState>> downs, ups;
+    std::string typed;
+    // Modifier keys come as key events of their own (16, 17); only the key itself counts here.
+    auto modifier = [](int key) { return key == 16 || key == 17 || key == 18; };
+    term_.OnKeyDown = [&](int& key, platform::ShiftState s) {
+        if (!modifier(key)) downs.emplace_back(key, s);
+    };
+    term_.OnKeyUp = [&](int& key, platform::ShiftState s) {
+        if (!modifier(key)) ups.emplace_back(key, s);
+    };
+    term_.OnKeyPress = [&](char& key) { typed += key; };
+    for (const auto& c : cases) {
+        downs.clear();
+        ups.clear();
+        typed.clear();
+        const QString text = QString::fromLatin1(c.text);
+        QKeyEvent press(QEvent::KeyPress, c.key, c.modifiers, text);
+        QKeyEvent release(QEvent::KeyRelease, c.key, c.modifiers, text);
+        QCoreApplication::sendEvent(&view_, &press);
+        QCoreApplication::sendEvent(&view_, &release);
+        ASSERT_EQ(downs.size(), 1u) << c.vk;
+        EXPECT_EQ(downs[0].first, c.vk);
+        EXPECT_EQ(downs[0].second.shift, c.modifiers.testFlag(Qt::ShiftModifier)) << c.vk;
+        EXPECT_EQ(downs[0].second.ctrl, c.modifiers.testFlag(Qt::ControlModifier)) << c.vk;
+        EXPECT_EQ(typed, c.bytes) << c.vk;
+        ASSERT_EQ(ups.size(), 1u) << c.vk;
+        EXPECT_EQ(ups[0].first, c.vk);
+    }
+    EXPECT_TRUE(view_.hasFocus()) << "Tab must stay in the terminal";
+}
+
+TEST(KeyMap, TextBeyondAsciiIsTypedAsShiftJis) {
+    EXPECT_EQ(key_press_bytes(0, Qt::NoModifier, QStringLiteral("亜")), "\x88\x9f");
+    EXPECT_EQ(key_press_bytes(0, Qt::NoModifier, QStringLiteral("ｱ")), "\xb1");
+    EXPECT_EQ(key_press_bytes(Qt::Key_Left, Qt::NoModifier, QString(QChar(0xF702))), "");
+    EXPECT_EQ(virtual_key(Qt::Key_Z), 90);
+    EXPECT_EQ(virtual_key(Qt::Key_0), 48);
+    EXPECT_EQ(virtual_key(Qt::Key_Enter), 13);  // keypad Enter is Enter too
+}
+
+TEST(SjisDisplay, RowDecodesKanjiOnceAndKatakanaAsSingleCells) {
+    NoPorts ports;
+    QtTerminalControl term(ports);
+    term.set_Columns(40);
+    // "A", 亜 (88 9F), half-width ｱ (B1), "B", 漢字 (8A BF 8E 9A)
+    term.set_Disp(
+        "A\x88\x9f\xb1"
+        "B\x8a\xbf\x8e\x9a");
+    const auto& screen = term.screen();
+    EXPECT_EQ(screen.cell(1, 2).kind, terminal::CellKind::Lead);
+    EXPECT_EQ(screen.cell(1, 3).kind, terminal::CellKind::Trail);
+    SjisDecoder decoder;
+    EXPECT_EQ(decoder.row_text(screen, 1).trimmed(), QStringLiteral("A亜ｱB漢字"));
+    EXPECT_EQ(decoder.single('\xb1'), QStringLiteral("ｱ"));
+    EXPECT_EQ(decoder.pair('\x82', '\xa0'), QStringLiteral("あ"));
+    EXPECT_EQ(decoder.pair('\xff', '\xff'), QString(QChar(0xFFFD)));  // not Shift-JIS: one mark
+}
+
+}  // namespace
+}  // namespace qvt::gui
