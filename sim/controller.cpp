@@ -1,0 +1,202 @@
+#include "sim/controller.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "sim/controller_impl.h"
+
+namespace kvb::sim {
+
+namespace {
+
+constexpr char kStop = 0x01;
+constexpr char kBackspace = 0x08;
+constexpr char kDelete = 0x7F;
+
+std::string trim(const std::string& s) {
+    std::size_t b = 0;
+    std::size_t e = s.size();
+    while (b < e && static_cast<unsigned char>(s[b]) <= ' ')
+        ++b;
+    while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ')
+        --e;
+    return s.substr(b, e - b);
+}
+
+}  // namespace
+
+Controller::Impl::Impl(Options o)
+    : options(std::move(o)),
+      store(static_cast<std::size_t>(std::max(0, options.program_area_bytes))),
+      interp(store),
+      out(options) {}
+
+void Controller::Impl::prompt(std::int64_t at) {
+    if (!out.at_line_start()) out.write("\r\n", at);
+    ++prompts;
+    const bool dropped = options.drop_prompt || (options.drop_prompt_every > 0 &&
+                                                 prompts % options.drop_prompt_every == 0);
+    if (!dropped) out.write("#", at);
+}
+
+void Controller::Impl::break_prompt(const char* what, int at_line, std::int64_t at) {
+    if (!out.at_line_start()) out.write("\r\n", at);
+    out.write(std::string(what) + " at " + std::to_string(at_line) + "\r\n#?", at);
+}
+
+void Controller::Impl::stop(std::int64_t now) {
+    out.cancel_pending(now);
+    typed.clear();
+    if (mode != Mode::Command) interp.stop();
+    mode = Mode::Command;
+    const std::int64_t at = now + options.reply_delay_ms;
+    out.write("\r\n", at);
+    prompt(at);
+}
+
+void Controller::Impl::feed_byte(char c, std::int64_t now) {
+    if (c == kStop) {
+        stop(now);
+        return;
+    }
+    const bool input_wanted = mode == Mode::Running && interp.state() == Interpreter::State::Input;
+    if (mode == Mode::Running && !input_wanted) return;  // a running program ignores the keys
+    const bool echo_chars = input_wanted || echo == 1;
+    if (c == '\r') {
+        if (input_wanted) {
+            out.write("\r\n", now);
+            interp.provide_input(trim(typed));
+            typed.clear();
+            program_clock_ms = std::max(program_clock_ms, static_cast<double>(now));
+            return;
+        }
+        end_line(now);
+        return;
+    }
+    if (c == kBackspace || c == kDelete) {
+        if (!typed.empty()) {
+            typed.pop_back();
+            if (echo_chars) out.write("\b \b", now);
+        }
+        return;
+    }
+    if (static_cast<unsigned char>(c) < 0x20 && c != '\t') return;  // LF and other controls
+    if (typed.size() >= kMaxLine) return;
+    typed += c;
+    if (echo_chars) out.write(std::string_view(&c, 1), now);
+}
+
+void Controller::Impl::end_line(std::int64_t now) {
+    const int echo_at_entry = echo;
+    if (echo_at_entry != 2) out.write("\r\n", now);
+    const std::string text = trim(typed);
+    typed.clear();
+    const std::int64_t at = now + options.reply_delay_ms;
+    Reply reply = mode == Mode::Break ? execute_at_break(text, now) : execute(text, now);
+    out.write(reply.text, at);
+    switch (reply.after) {
+        case After::Prompt:
+            if (echo_at_entry == 2) out.write("\r\n", at);
+            prompt(at);
+            break;
+        case After::BreakPrompt:
+            if (!out.at_line_start()) out.write("\r\n", at);
+            out.write("#?", at);
+            break;
+        case After::Run:
+            mode = Mode::Running;
+            program_clock_ms = std::max(program_clock_ms, static_cast<double>(at));
+            break;
+        case After::Nothing:
+            break;
+    }
+}
+
+void Controller::Impl::run_program(std::int64_t now) {
+    if (mode != Mode::Running) return;
+    const double step_ms = 1.0 / std::max(1, options.statements_per_ms);
+    // A caller that polls very late does not make the program race to catch up for long.
+    program_clock_ms = std::max(program_clock_ms, static_cast<double>(now) - 1000.0);
+    for (int steps = 0; steps < options.max_steps_per_read && mode == Mode::Running; ++steps) {
+        if (out.backlog() > kBacklogLimit) return;  // the program waits for its output to drain
+        const auto wake = interp.wait_until();
+        if (wake) program_clock_ms = std::max(program_clock_ms, static_cast<double>(*wake));
+        if (program_clock_ms > static_cast<double>(now)) return;
+        if (!interp.runnable(static_cast<std::int64_t>(program_clock_ms))) return;
+        const auto at = static_cast<std::int64_t>(program_clock_ms);
+        std::string text;
+        const Interpreter::StepResult r = interp.step(text, at);
+        out.write(text, at);
+        program_clock_ms += step_ms;
+        switch (r.event) {
+            case Interpreter::Event::None:
+                break;
+            case Interpreter::Event::Ended:
+                mode = Mode::Command;
+                prompt(at);
+                break;
+            case Interpreter::Event::Error:
+                mode = Mode::Command;
+                if (!out.at_line_start()) out.write("\r\n", at);
+                out.write(r.message + " in " + std::to_string(r.line) + "\r\n", at);
+                prompt(at);
+                break;
+            case Interpreter::Event::Stopped:
+                mode = Mode::Command;
+                if (!out.at_line_start()) out.write("\r\n", at);
+                out.write("Stop at " + std::to_string(r.line) + "\r\n", at);
+                prompt(at);
+                break;
+            case Interpreter::Event::BreakPoint:
+                mode = Mode::Break;
+                break_prompt(r.message.empty() ? "Break" : r.message.c_str(), r.line, at);
+                break;
+        }
+    }
+}
+
+std::optional<std::int64_t> Controller::Impl::next_due() const {
+    std::optional<std::int64_t> due = out.next_due_ms();
+    if (mode != Mode::Running || out.backlog() > kBacklogLimit) return due;
+    std::optional<std::int64_t> program;
+    if (interp.state() == Interpreter::State::Running) {
+        program = static_cast<std::int64_t>(std::ceil(program_clock_ms));
+    } else if (const auto wake = interp.wait_until()) {
+        program = std::max(*wake, static_cast<std::int64_t>(std::ceil(program_clock_ms)));
+    }
+    if (!due) return program;
+    if (!program) return due;
+    return std::min(*due, *program);
+}
+
+Controller::Controller(Options options) : impl_(std::make_unique<Impl>(std::move(options))) {}
+
+Controller::~Controller() = default;
+
+void Controller::feed(std::string_view bytes, std::int64_t now_ms) {
+    for (char c : bytes) {
+        if (impl_->out.hung_up()) return;
+        impl_->feed_byte(c, now_ms);
+    }
+}
+
+std::string Controller::read(std::int64_t now_ms) {
+    if (impl_->out.hung_up()) return {};
+    impl_->run_program(now_ms);
+    return impl_->out.take_due(now_ms);
+}
+
+std::optional<std::int64_t> Controller::next_due_ms() const {
+    if (impl_->out.hung_up()) return std::nullopt;
+    return impl_->next_due();
+}
+
+bool Controller::hung_up() const {
+    return impl_->out.hung_up();
+}
+
+void Controller::hang_up() {
+    impl_->out.hang_up();
+}
+
+}  // namespace kvb::sim

@@ -28,10 +28,12 @@ struct Options {
     int program_area_bytes = 64 * 1024;  // "Program area is over flowed" past this
     std::string version = "2.05";        // printed after "REV-" by VER
     std::uint32_t seed = 1;              // for garbage bytes
+    int statements_per_ms = 1000;        // program speed in controller time
+    int max_steps_per_read = 10000;      // cap on program steps run by one read()
 };
 
 class Controller {
-public:
+  public:
     explicit Controller(Options options = {});
     ~Controller();
     Controller(const Controller&) = delete;
@@ -49,7 +51,7 @@ public:
     // Requests a hang-up from outside (kvbsim's signal, tests).
     void hang_up();
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

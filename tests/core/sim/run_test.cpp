@@ -1,0 +1,138 @@
+// Running programs in controller time: output, waits, stop, break points, errors.
+#include <gtest/gtest.h>
+
+#include "tests/core/sim/sim_harness.h"
+
+namespace kvb::sim::testing {
+namespace {
+
+void load(Harness& h, std::initializer_list<const char*> lines) {
+    for (const char* l : lines)
+        h.line(l);
+}
+
+// A command line and everything that follows it within limit_ms of controller time.
+std::string until_quiet(Harness& h, std::string_view command, std::int64_t limit_ms = 10) {
+    const std::string first = h.line(command);
+    return first + h.drain(h.now + limit_ms);
+}
+
+TEST(Run, StraightProgramEndsWithPrompt) {
+    Harness h;
+    load(h, {"10 A=2", "20 FOR I=1 TO 3", "30 A=A*2", "40 NEXT I", "50 GOSUB *SHOW", "60 END",
+             "70 *SHOW: PRINT \"A=\";A", "80 RETURN"});
+    EXPECT_EQ(until_quiet(h, "RUN", 100), "RUN\r\nA=16\r\n#");
+    EXPECT_FALSE(h.controller.next_due_ms().has_value());
+}
+
+TEST(Run, WaitHoldsTheProgramInControllerTime) {
+    Harness h;
+    load(h, {"10 PRINT \"a\"", "20 WAIT 100", "30 PRINT \"b\""});
+    EXPECT_EQ(h.line("RUN"), "RUN\r\na\r\n");
+    EXPECT_EQ(h.at(99), "");
+    ASSERT_TRUE(h.controller.next_due_ms().has_value());
+    EXPECT_GE(*h.controller.next_due_ms(), 100);
+    EXPECT_LE(*h.controller.next_due_ms(), 101);
+    EXPECT_EQ(h.at(101), "b\r\n#");
+}
+
+TEST(Run, EndlessLoopStopsOnCtrlAAndReadStaysBounded) {
+    Options o;
+    o.max_steps_per_read = 500;
+    Harness h(o);
+    load(h, {"10 *LOOP: N=N+1", "20 GOTO *LOOP"});
+    h.line("RUN");
+    // A whole second of controller time: each read runs at most 500 steps.
+    // Each read runs at most 500 steps, however far behind the program is.
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(h.at(1000), "");
+    ASSERT_TRUE(h.controller.next_due_ms().has_value());
+    EXPECT_LE(*h.controller.next_due_ms(), 1000);  // more is due: poll again
+    EXPECT_EQ(h.send("\x01"), "\r\n#");
+    // RUN's own read at time 0 ran one step: 5001 steps of 3 a turn; N=N+1 is each turn's 2nd.
+    EXPECT_EQ(h.line("PRINT N"), "PRINT N\r\n1667\r\n#");
+    EXPECT_EQ(h.line("CONT"), "CONT\r\n");
+    EXPECT_EQ(h.send("\x01"), "\r\n#");
+}
+
+TEST(Run, KeysWhileRunningAreDroppedUnlessInputWaits) {
+    Harness h;
+    load(h, {"10 WAIT 50", "20 INPUT \"N? \";N", "30 PRINT N*2"});
+    h.line("RUN");
+    EXPECT_EQ(h.send("xyz"), "");
+    EXPECT_EQ(h.at(60), "N? ");
+    EXPECT_EQ(h.send("2\b21\r"), "2\b \b21\r\n42\r\n");
+    EXPECT_EQ(h.drain(100), "#");
+}
+
+TEST(Run, RuntimeErrorNamesTheLine) {
+    Harness h;
+    load(h, {"10 PRINT \"x\";", "20 A=1/0"});
+    EXPECT_EQ(until_quiet(h, "RUN"), "RUN\r\nx\r\nDivision by zero in 20\r\n#");
+    EXPECT_EQ(h.line("CONT"), "CONT\r\nCan't continue\r\n#");
+}
+
+TEST(Run, UndefinedJumpTargetsAreRuntimeErrors) {
+    Harness h;
+    load(h, {"10 GOTO 99"});
+    EXPECT_EQ(until_quiet(h, "RUN"), "RUN\r\nUndefined line number in 10\r\n#");
+    load(h, {"10 GOSUB *NOWHERE"});
+    EXPECT_EQ(until_quiet(h, "RUN"), "RUN\r\nUndefined label in 10\r\n#");
+}
+
+TEST(Run, StopThenContResumes) {
+    Harness h;
+    load(h, {"10 PRINT 1", "20 STOP", "30 PRINT 2"});
+    EXPECT_EQ(until_quiet(h, "RUN"), "RUN\r\n1\r\nStop at 20\r\n#");
+    EXPECT_EQ(h.line("MON"), "MON\r\nTasks:\tTask1[30]\r\n#");
+    EXPECT_EQ(until_quiet(h, "CONT"), "CONT\r\n2\r\n#");
+}
+
+TEST(Run, IfThenElseForms) {
+    Harness h;
+    load(h, {"10 A=1", "20 IF A=1 THEN PRINT \"one\" : PRINT \"more\" ELSE PRINT \"other\"",
+             "30 IF A=2 THEN PRINT \"two\" ELSE PRINT \"not two\"", "40 IF A=2 THEN 10",
+             "50 IF A=1 GOTO 70", "60 PRINT \"skipped\"", "70 PRINT \"done\""});
+    EXPECT_EQ(until_quiet(h, "RUN"), "RUN\r\none\r\nmore\r\nnot two\r\ndone\r\n#");
+}
+
+TEST(Run, BreakPointPromptContinueTraceAndEdit) {
+    Harness h;
+    load(h, {"10 A=1", "20 A=A+1", "30 A=A+10", "40 PRINT A"});
+    h.line("BKP 20");
+    EXPECT_EQ(until_quiet(h, "RUN"), "RUN\r\nBreak at 20\r\n#?");
+    // The program is paused: commands work and come back to the break prompt.
+    EXPECT_EQ(h.line("PRINT A"), "PRINT A\r\n1\r\n#?");
+    EXPECT_EQ(h.line("20 A=5"), "20 A=5\r\nCan't Edit\r\n#?");
+    EXPECT_EQ(h.line("NEW"), "NEW\r\nCan't Edit\r\n#?");
+    EXPECT_EQ(h.line("MON"), "MON\r\nTasks:\tTask1[20]\r\n#?");
+    EXPECT_EQ(until_quiet(h, "t"), "t\r\nTrace at 30\r\n#?");
+    EXPECT_EQ(h.line("PRINT A"), "PRINT A\r\n2\r\n#?");
+    EXPECT_EQ(until_quiet(h, "n"), "n\r\n12\r\n#");
+}
+
+TEST(Run, BreakPointStopsEveryPassAndCtrlAEnds) {
+    Harness h;
+    load(h, {"10 *TOP: PRINT \"x\"", "20 GOTO *TOP"});
+    h.line("BKP 10");
+    EXPECT_EQ(until_quiet(h, "RUN"), "RUN\r\nBreak at 10\r\n#?");
+    EXPECT_EQ(until_quiet(h, "CONT"), "CONT\r\nx\r\nBreak at 10\r\n#?");
+    EXPECT_EQ(h.send("\x01"), "\r\n#");
+    EXPECT_EQ(h.line("10 PRINT \"edited\""), "10 PRINT \"edited\"\r\n#");
+}
+
+TEST(Run, RunFromLabelOrLine) {
+    Harness h;
+    load(h, {"10 PRINT 10", "20 *B: PRINT 20", "30 PRINT 30"});
+    EXPECT_EQ(until_quiet(h, "RUN *B"), "RUN *B\r\n20\r\n30\r\n#");
+    EXPECT_EQ(until_quiet(h, "RUN 30"), "RUN 30\r\n30\r\n#");
+    EXPECT_EQ(h.line("RUN 25"), "RUN 25\r\nUndefined line number\r\n#");
+}
+
+TEST(Run, EmptyProgramRunGivesPrompt) {
+    Harness h;
+    EXPECT_EQ(h.line("RUN"), "RUN\r\n#");
+}
+
+}  // namespace
+}  // namespace kvb::sim::testing
