@@ -1,0 +1,55 @@
+// What both link benchmarks need: kvbsim as a child process on a pty, the Qt
+// control opened on it with the connection settings, and process CPU time.
+#pragma once
+
+#include <sys/resource.h>
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <string>
+
+#include "core/link/shared_state.h"
+#include "gui/connection.h"
+#include "gui/qt_terminal_control.h"
+
+namespace qvt::bench {
+
+inline double cpu_ms() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    auto ms = [](const timeval& tv) {
+        return static_cast<double>(tv.tv_sec) * 1000.0 + static_cast<double>(tv.tv_usec) / 1000.0;
+    };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
+
+// Starts kvbsim and returns its pty path, or empty on failure.
+inline std::string start_kvbsim(QProcess& process, const QTemporaryDir& home) {
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QVTW2K_HOME"), home.path());
+    process.setProcessEnvironment(env);
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.start(QStringLiteral(QVT_KVBSIM_PATH), {});
+    if (!process.waitForStarted(5000)) return {};
+    while (process.waitForReadyRead(5000) || process.canReadLine()) {
+        if (!process.canReadLine()) continue;
+        const QByteArray line = process.readLine().trimmed();
+        const auto at = line.indexOf("/dev/");
+        if (at >= 0) return line.mid(at).split(' ').front().toStdString();
+    }
+    return {};
+}
+
+inline bool open_on(gui::QtTerminalControl& term, link::SharedState& state,
+                    const std::string& device) {
+    try {
+        gui::open_controller_port(term, state, {0, device, 38400});
+        return true;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "cannot open %s: %s\n", device.c_str(), e.what());
+        return false;
+    }
+}
+
+}  // namespace qvt::bench
