@@ -1,0 +1,238 @@
+#include "core/startup/ini_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <system_error>
+
+namespace qvt::startup {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool is_blank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string_view trim(std::string_view s) {
+    while (!s.empty() && is_blank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && is_blank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+char ascii_lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool same_name(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (ascii_lower(a[i]) != ascii_lower(b[i])) return false;
+    }
+    return true;
+}
+
+// The name of a "[name]" line, or nothing for other lines.
+std::optional<std::string_view> section_name(std::string_view line) {
+    line = trim(line);
+    if (line.empty() || line.front() != '[') return std::nullopt;
+    line.remove_prefix(1);
+    const auto close = line.find(']');
+    if (close != std::string_view::npos) line = line.substr(0, close);
+    return trim(line);
+}
+
+bool is_comment(std::string_view line) {
+    line = trim(line);
+    return !line.empty() && (line.front() == ';' || line.front() == '#');
+}
+
+std::string_view strip_quotes(std::string_view value) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front()) {
+        value = value.substr(1, value.size() - 2);
+    }
+    return value;
+}
+
+std::string errno_text(const std::string& what, const fs::path& path) {
+    return what + " " + path.string() + ": " + std::strerror(errno);
+}
+
+bool write_all(int fd, std::string_view data) {
+    while (!data.empty()) {
+        const ssize_t n = ::write(fd, data.data(), data.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+}  // namespace
+
+IniFile IniFile::from_bytes(std::string_view bytes) {
+    IniFile ini;
+    bool eol_seen = false;
+    while (!bytes.empty()) {
+        const auto lf = bytes.find('\n');
+        Line line;
+        if (lf == std::string_view::npos) {
+            line.text = std::string(bytes);
+            bytes = {};
+        } else {
+            std::string_view text = bytes.substr(0, lf);
+            line.eol = "\n";
+            if (!text.empty() && text.back() == '\r') {
+                text.remove_suffix(1);
+                line.eol = "\r\n";
+            }
+            line.text = std::string(text);
+            bytes.remove_prefix(lf + 1);
+            if (!eol_seen) {
+                ini.new_eol_ = line.eol;
+                eol_seen = true;
+            }
+        }
+        ini.lines_.push_back(std::move(line));
+    }
+    return ini;
+}
+
+IniFile IniFile::load(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return {};
+    std::string bytes;
+    std::array<char, 4096> chunk{};
+    while (in.read(chunk.data(), chunk.size()) || in.gcount() > 0) {
+        bytes.append(chunk.data(), static_cast<std::size_t>(in.gcount()));
+    }
+    return from_bytes(bytes);
+}
+
+std::optional<IniFile::Span> IniFile::find_section(std::string_view section) const {
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        const auto name = section_name(lines_[i].text);
+        if (!name || !same_name(*name, section)) continue;
+        std::size_t end = i + 1;
+        while (end < lines_.size() && !section_name(lines_[end].text))
+            ++end;
+        return Span{i, end};
+    }
+    return std::nullopt;
+}
+
+std::ptrdiff_t IniFile::find_key(const Span& span, std::string_view key) const {
+    for (std::size_t i = span.header + 1; i < span.end; ++i) {
+        const std::string_view text = lines_[i].text;
+        if (is_comment(text)) continue;
+        const auto eq = text.find('=');
+        if (eq == std::string_view::npos) continue;
+        if (same_name(trim(text.substr(0, eq)), key)) return static_cast<std::ptrdiff_t>(i);
+    }
+    return -1;
+}
+
+std::string IniFile::get(std::string_view section, std::string_view key,
+                         std::string_view default_value) const {
+    const auto span = find_section(section);
+    if (!span) return std::string(default_value);
+    const auto at = find_key(*span, key);
+    if (at < 0) return std::string(default_value);
+    const std::string_view text = lines_[static_cast<std::size_t>(at)].text;
+    return std::string(strip_quotes(trim(text.substr(text.find('=') + 1))));
+}
+
+bool IniFile::contains(std::string_view section, std::string_view key) const {
+    const auto span = find_section(section);
+    return span && find_key(*span, key) >= 0;
+}
+
+void IniFile::insert_line(std::size_t at, std::string text) {
+    if (at > 0 && lines_[at - 1].eol.empty()) lines_[at - 1].eol = new_eol_;
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at),
+                  Line{std::move(text), new_eol_});
+}
+
+void IniFile::set(std::string_view section, std::string_view key, std::string_view value) {
+    std::string line = std::string(key) + "=" + std::string(value);
+    const auto span = find_section(section);
+    if (!span) {
+        if (!lines_.empty() && !trim(lines_.back().text).empty()) insert_line(lines_.size(), "");
+        insert_line(lines_.size(), "[" + std::string(section) + "]");
+        insert_line(lines_.size(), std::move(line));
+        return;
+    }
+    if (const auto at = find_key(*span, key); at >= 0) {
+        lines_[static_cast<std::size_t>(at)].text = std::move(line);
+        return;
+    }
+    std::size_t last = span->header;
+    for (std::size_t i = span->header + 1; i < span->end; ++i) {
+        if (!trim(lines_[i].text).empty()) last = i;
+    }
+    insert_line(last + 1, std::move(line));
+}
+
+std::string IniFile::bytes() const {
+    std::string out;
+    for (const auto& line : lines_) {
+        out += line.text;
+        out += line.eol;
+    }
+    return out;
+}
+
+bool IniFile::save(const fs::path& path, std::string& error) const {
+    std::error_code ec;
+    fs::path target = path;
+    if (fs::is_symlink(fs::symlink_status(path, ec))) {
+        target = fs::canonical(path, ec);
+        if (ec) target = path;
+    }
+    mode_t mode = 0644;
+    struct stat st {};
+    if (::stat(target.c_str(), &st) == 0) mode = st.st_mode & 07777;
+
+    std::string temp = target.string() + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) {
+        error = errno_text("Unable to write to", target);
+        return false;
+    }
+    const std::string data = bytes();
+    bool ok = ::fchmod(fd, mode) == 0 && write_all(fd, data) && ::fsync(fd) == 0;
+    if (!ok) error = errno_text("Unable to write to", target);
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        error = errno_text("Unable to write to", target);
+    }
+    if (!ok) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    if (::rename(temp.c_str(), target.c_str()) != 0) {
+        error = errno_text("Unable to write to", target);
+        ::unlink(temp.c_str());
+        return false;
+    }
+    // The rename itself must reach the disk too.
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    if (const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY); dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return true;
+}
+
+}  // namespace qvt::startup

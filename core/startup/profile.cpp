@@ -1,0 +1,232 @@
+#include "core/startup/profile.h"
+
+#include <unistd.h>
+
+#include <charconv>
+#include <cstdlib>
+#include <limits>
+#include <system_error>
+
+namespace qvt::startup {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// One integer key: on success stores it and returns true; otherwise records
+// the conversion message.
+bool convert(const std::string& text, int& target, std::string& error) {
+    const auto value = to_integer(text);
+    if (!value) {
+        error = integer_error(text);
+        return false;
+    }
+    target = *value;
+    return true;
+}
+
+// "Form9" keys: an empty value counts as missing.
+bool convert_or_default(const std::string& text, int fallback, int& target, std::string& error) {
+    if (text.empty()) {
+        target = fallback;
+        return true;
+    }
+    return convert(text, target, error);
+}
+
+const char* flag(bool on) {
+    return on ? "1" : "0";
+}
+
+}  // namespace
+
+std::string default_program_editor(const ProfileEnv& env) {
+    return (env.exe_dir / (env.english_edition ? "kvbed2ke" : "kvbed2k")).string();
+}
+
+std::string default_point_editor() {
+    return "/usr/bin/xdg-open";
+}
+
+std::optional<int> to_integer(const std::string& text) {
+    std::string_view s(text);
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    bool negative = false;
+    if (!s.empty() && (s.front() == '+' || s.front() == '-')) {
+        negative = s.front() == '-';
+        s.remove_prefix(1);
+    }
+    int base = 10;
+    if (!s.empty() && s.front() == '$') {
+        base = 16;
+        s.remove_prefix(1);
+    } else if (s.size() > 1 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
+        base = 16;
+        s.remove_prefix(2);
+    }
+    if (s.empty()) return std::nullopt;
+    long long magnitude = 0;
+    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), magnitude, base);
+    if (ec != std::errc() || end != s.data() + s.size() || magnitude < 0) return std::nullopt;
+    const long long value = negative ? -magnitude : magnitude;
+    if (value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max()) {
+        return std::nullopt;
+    }
+    return static_cast<int>(value);
+}
+
+std::string integer_error(const std::string& text) {
+    return "'" + text + "' is not a valid integer value";
+}
+
+bool GetProfile(const IniFile& ini, const ProfileEnv& env, ProfileValues& v, std::string& error) {
+    // Form3: all four into memory first, then applied in order.
+    v.form3_top = ini.get("Form3", "Top", "0");
+    v.form3_left = ini.get("Form3", "Left", "0");
+    v.form3_width = ini.get("Form3", "Width", "600");
+    v.form3_height = ini.get("Form3", "Height", "400");
+    if (!convert(v.form3_top, v.main_window.top, error)) return false;
+    if (!convert(v.form3_left, v.main_window.left, error)) return false;
+    if (!convert(v.form3_width, v.main_window.width, error)) return false;
+    if (!convert(v.form3_height, v.main_window.height, error)) return false;
+    v.panel2_top = ini.get("Form3", "Panel2Top", "0");
+
+    // Integer division truncates toward zero: a screen smaller than the window gives 0 or less.
+    if (!convert_or_default(ini.get("Form9", "Top", ""), (env.screen_height - 400) / 2,
+                            v.watch_window.top, error) ||
+        !convert_or_default(ini.get("Form9", "Left", ""), (env.screen_width - 600) / 2,
+                            v.watch_window.left, error) ||
+        !convert_or_default(ini.get("Form9", "Height", ""), 400, v.watch_window.height, error) ||
+        !convert_or_default(ini.get("Form9", "Width", ""), 600, v.watch_window.width, error)) {
+        return false;
+    }
+
+    v.port_number = ini.get("Comport", "Number", "1");
+    v.quit_connecting = ini.get("Comport", "quit_connecting", "1");
+
+    v.editor = ini.get("Files", "Editor", "");
+    if (v.editor.empty()) v.editor = default_program_editor(env);
+    v.editor1 = ini.get("Files", "Editor1", default_point_editor());
+    v.prg_file = ini.get("Files", "Prg_File", "");
+    v.pnt_file = ini.get("Files", "Pnt_File", "");
+    v.mbk_file = ini.get("Files", "Mbk_File", "");
+
+    v.ime_enabled = ini.get("Edit", "ime_enabled", "0");
+
+    for (std::size_t i = 0; i < v.watch_boxes.size(); ++i) {
+        if (ini.get("Watch", "CheckBox" + std::to_string(i + 1), "0") == "1") {
+            v.watch_boxes[i] = true;
+        }
+    }
+    v.watch_interval = ini.get("Watch", "ComboBox1", "1000");
+    v.watch_variable = ini.get("Watch", "ComboBox2", "");
+    if (!convert(ini.get("Watch", "RadioGroup1", "0"), v.watch_print_index, error)) return false;
+    for (int i = 0; i <= 9; ++i) {
+        std::string entry = ini.get("Watch", std::to_string(i), "");
+        if (!entry.empty()) v.watch_list.push_back(std::move(entry));
+    }
+
+    if (!convert(ini.get("BaudRate", "RadioGroup_Baud", "0"), v.baud_index, error)) return false;
+
+    v.qvt_debug = ini.get("Debug", "qvt_debug", "0");
+    return true;
+}
+
+void WriteProfile(IniFile& ini, ProfileValues& v, bool main_window_visible) {
+    if (main_window_visible) {
+        v.form3_top = std::to_string(v.main_window.top);
+        v.form3_left = std::to_string(v.main_window.left);
+        v.form3_width = std::to_string(v.main_window.width);
+        v.form3_height = std::to_string(v.main_window.height);
+        ini.set("Form3", "Top", v.form3_top);
+        ini.set("Form3", "Left", v.form3_left);
+        ini.set("Form3", "Width", v.form3_width);
+        ini.set("Form3", "Height", v.form3_height);
+        ini.set("Form3", "Panel2Top", std::to_string(v.panel2_height));
+    }
+
+    ini.set("Form9", "Top", std::to_string(v.watch_window.top));
+    ini.set("Form9", "Left", std::to_string(v.watch_window.left));
+    ini.set("Form9", "Width", std::to_string(v.watch_window.width));
+    ini.set("Form9", "Height", std::to_string(v.watch_window.height));
+
+    ini.set("Comport", "Number", v.launcher_port_field);
+    ini.set("Comport", "quit_connecting", v.quit_connecting);
+
+    ini.set("Files", "Editor", v.editor);
+    ini.set("Files", "Editor1", v.editor1);
+    ini.set("Files", "Prg_File", v.prg_file);
+    ini.set("Files", "Pnt_File", v.pnt_file);
+    ini.set("Files", "Mbk_File", v.mbk_file);
+
+    ini.set("Edit", "ime_enabled", v.ime_enabled);
+
+    for (std::size_t i = 0; i < v.watch_boxes.size(); ++i) {
+        ini.set("Watch", "CheckBox" + std::to_string(i + 1), flag(v.watch_boxes[i]));
+    }
+    ini.set("Watch", "ComboBox2", v.watch_variable);
+    ini.set("Watch", "ComboBox1", v.watch_interval);
+    ini.set("Watch", "RadioGroup1", std::to_string(v.watch_print_index));
+    for (std::size_t i = 0; i <= 9; ++i) {
+        ini.set("Watch", std::to_string(i), i < v.watch_list.size() ? v.watch_list[i] : "");
+    }
+
+    ini.set("BaudRate", "RadioGroup_Baud", std::to_string(v.baud_index));
+
+    ini.set("Debug", "qvt_debug", v.qvt_debug);
+}
+
+fs::path user_folder_from(const std::string& qvtw2k_home, const std::string& home) {
+    if (!qvtw2k_home.empty()) return qvtw2k_home;
+    const fs::path base = home.empty() ? fs::temp_directory_path() : fs::path(home);
+    return base / ".config" / "qvtw2k";
+}
+
+ProfileLocation resolve_profile_location(const fs::path& exe_path, const std::string& qvtw2k_home,
+                                         const std::string& home, bool exe_folder_writable) {
+    fs::path folder;
+    if (!qvtw2k_home.empty()) {
+        folder = qvtw2k_home;
+    } else if (exe_folder_writable) {
+        folder = exe_path.parent_path();
+    } else {
+        folder = user_folder_from("", home);
+    }
+    const std::string base = exe_path.stem().string();
+    return ProfileLocation{
+        folder / (base + ".INI"), folder / (base + ".cdh"), folder / (base + ".flh"),
+        folder / (base + ".pth"), folder / (base + ".mbh"),
+    };
+}
+
+ProfileLocation profile_location(const fs::path& exe_path) {
+    const char* qvt_home = std::getenv("QVTW2K_HOME");
+    const char* home = std::getenv("HOME");
+    fs::path folder = exe_path.parent_path();
+    if (folder.empty()) folder = ".";
+    const bool writable = ::access(folder.c_str(), W_OK) == 0;
+    return resolve_profile_location(exe_path, qvt_home ? qvt_home : "", home ? home : "", writable);
+}
+
+std::optional<std::string> read_profile_file(const fs::path& path, const ProfileEnv& env,
+                                             ProfileValues& values) {
+    std::string error;
+    if (!GetProfile(IniFile::load(path), env, values, error)) return error;
+    return std::nullopt;
+}
+
+std::optional<std::string> write_profile_file(const fs::path& path, ProfileValues& values,
+                                              bool main_window_visible) {
+    if (path.has_parent_path()) {
+        std::error_code ec;
+        fs::create_directories(path.parent_path(), ec);
+    }
+    IniFile ini = IniFile::load(path);
+    WriteProfile(ini, values, main_window_visible);
+    std::string error;
+    if (!ini.save(path, error)) return error;
+    return std::nullopt;
+}
+
+}  // namespace qvt::startup

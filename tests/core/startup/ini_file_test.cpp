@@ -1,0 +1,111 @@
+#include "core/startup/ini_file.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/core/startup/temp_dir.h"
+
+namespace qvt::startup {
+namespace {
+
+struct GetCase {
+    const char* text;
+    const char* section;
+    const char* key;
+    const char* expected;
+};
+
+class IniGet : public testing::TestWithParam<GetCase> {};
+
+TEST_P(IniGet, FollowsPrivateProfileLookup) {
+    const auto& c = GetParam();
+    EXPECT_EQ(IniFile::from_bytes(c.text).get(c.section, c.key, "<default>"), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, IniGet,
+    testing::Values(
+        GetCase{"[Comport]\nNumber=5\n", "Comport", "Number", "5"},
+        GetCase{"[COMPORT]\nnumber=5\n", "comport", "NUMBER", "5"},  // names ignore case
+        GetCase{"[ Comport ]\n  Number  =  7  \n", "Comport", "Number", "7"},
+        GetCase{"[Files]\nEditor=\"C:\\a b\\e.exe\"\n", "Files", "Editor", "C:\\a b\\e.exe"},
+        GetCase{"[Files]\nEditor=' x '\n", "Files", "Editor", " x "},  // quotes after blanks
+        GetCase{"[Files]\nEditor=\"x'\n", "Files", "Editor", "\"x'"},  // quotes must match
+        GetCase{"[Files]\nEditor=\n", "Files", "Editor", ""},          // present but empty
+        GetCase{"[Files]\n", "Files", "Editor", "<default>"},
+        GetCase{"", "Files", "Editor", "<default>"},
+        GetCase{"[Other]\nEditor=x\n", "Files", "Editor", "<default>"},  // key of another section
+        GetCase{"[Files]\n;Editor=x\n#Editor=y\n", "Files", "Editor", "<default>"},
+        GetCase{"[Files]\nEditor=a=b\n", "Files", "Editor", "a=b"},
+        GetCase{"[A]\nk=1\nk=2\n[A]\nk=3\n", "A", "k", "1"},  // first section and key win
+        GetCase{"[A]\r\nk=v\r\n", "A", "k", "v"},             // CR is no part of the value
+        GetCase{"[A]\nk=\x83\x5c\x83\x74\x83\x67\n", "A", "k", "\x83\x5c\x83\x74\x83\x67"}));
+
+TEST(IniSet, ReplacesInPlaceAndKeepsEverythingElse) {
+    IniFile ini = IniFile::from_bytes(
+        "; made by hand\n[Comport]\nNumber=1\n; keep me\nOther=x\n\n[Tool]\nA=1\n");
+    ini.set("COMPORT", "number", "12");
+    EXPECT_EQ(ini.bytes(),
+              "; made by hand\n[Comport]\nnumber=12\n; keep me\nOther=x\n\n[Tool]\nA=1\n");
+}
+
+TEST(IniSet, NewKeyGoesAfterTheSectionsLastLine) {
+    IniFile ini = IniFile::from_bytes("[Comport]\nNumber=1\n\n[Tool]\nA=1\n");
+    ini.set("Comport", "quit_connecting", "0");
+    ini.set("Tool", "B", "2");
+    EXPECT_EQ(ini.bytes(), "[Comport]\nNumber=1\nquit_connecting=0\n\n[Tool]\nA=1\nB=2\n");
+}
+
+TEST(IniSet, NewSectionsGoAtTheEndInTheOrderWritten) {
+    IniFile ini = IniFile::from_bytes("[Tool]\nA=1");  // no line end on the last line
+    ini.set("Form9", "Top", "10");
+    ini.set("Comport", "Number", "3");
+    ini.set("Form9", "Left", "20");
+    EXPECT_EQ(ini.bytes(), "[Tool]\nA=1\n\n[Form9]\nTop=10\nLeft=20\n\n[Comport]\nNumber=3\n");
+}
+
+TEST(IniSet, NewFileUsesCrLf) {
+    IniFile ini;
+    ini.set("A", "k", "v");
+    ini.set("B", "k", "w");
+    EXPECT_EQ(ini.bytes(), "[A]\r\nk=v\r\n\r\n[B]\r\nk=w\r\n");
+}
+
+TEST(IniSet, WindowsFileKeepsCrLfAndItsBytes) {
+    const std::string windows =
+        "[Files]\r\nEditor=C:\\QVTW\\KvbEd2K.EXE\r\nPrg_File=C:\\\x83\x76\x83\x8d\\a.Q2K\r\n";
+    IniFile ini = IniFile::from_bytes(windows);
+    EXPECT_EQ(ini.bytes(), windows);
+    ini.set("Files", "Mbk_File", "b.MBK");
+    EXPECT_EQ(ini.bytes(), windows + "Mbk_File=b.MBK\r\n");
+}
+
+TEST(IniSave, IsAtomicAndLeavesNoTemporaryFile) {
+    test::TempDir dir;
+    const auto path = dir.write("qvtw2k.INI", "[Old]\nx=1\n");
+    IniFile ini = IniFile::load(path);
+    ini.set("New", "y", "2");
+    std::string error;
+    ASSERT_TRUE(ini.save(path, error)) << error;
+    EXPECT_EQ(test::read_bytes(path), "[Old]\nx=1\n\n[New]\ny=2\n");
+    int files = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path()))
+        ++files;
+    EXPECT_EQ(files, 1);
+}
+
+TEST(IniSave, FailureKeepsTheOldFileAndSaysWhy) {
+    test::TempDir dir;
+    std::string error;
+    EXPECT_FALSE(IniFile::from_bytes("[A]\n").save(dir.path() / "missing" / "q.INI", error));
+    EXPECT_NE(error.find("Unable to write to"), std::string::npos);
+}
+
+TEST(IniLoad, MissingFileIsEmpty) {
+    test::TempDir dir;
+    const IniFile ini = IniFile::load(dir.path() / "none.INI");
+    EXPECT_EQ(ini.bytes(), "");
+    EXPECT_EQ(ini.get("A", "b", "d"), "d");
+}
+
+}  // namespace
+}  // namespace qvt::startup

@@ -1,0 +1,280 @@
+#include "core/startup/profile.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/core/startup/temp_dir.h"
+
+namespace qvt::startup {
+namespace {
+
+const ProfileEnv kEnv{"/opt/qvt", false, 1920, 1080};
+
+ProfileValues read(const std::string& text, ProfileValues values = {}) {
+    std::string error;
+    EXPECT_TRUE(GetProfile(IniFile::from_bytes(text), kEnv, values, error)) << error;
+    return values;
+}
+
+TEST(GetProfile, FirstRunGivesEveryDefault) {
+    const ProfileValues v = read("");
+    EXPECT_EQ(v.main_window, (WindowGeometry{0, 0, 600, 400}));
+    EXPECT_EQ(v.form3_width, "600");
+    EXPECT_EQ(v.panel2_top, "0");
+    EXPECT_EQ(v.watch_window, (WindowGeometry{340, 660, 600, 400}));  // centred
+    EXPECT_EQ(v.port_number, "1");
+    EXPECT_EQ(v.quit_connecting, "1");
+    EXPECT_EQ(v.editor, "/opt/qvt/kvbed2k");
+    EXPECT_EQ(v.editor1, "/usr/bin/xdg-open");
+    EXPECT_EQ(v.prg_file, "");
+    EXPECT_EQ(v.ime_enabled, "0");
+    EXPECT_EQ(v.watch_boxes, (std::array<bool, 4>{}));
+    EXPECT_EQ(v.watch_interval, "1000");
+    EXPECT_EQ(v.watch_variable, "");
+    EXPECT_EQ(v.watch_print_index, 0);
+    EXPECT_TRUE(v.watch_list.empty());
+    EXPECT_EQ(v.baud_index, 0);
+    EXPECT_EQ(v.qvt_debug, "0");
+}
+
+TEST(GetProfile, EnglishEditionAndEmptyEditorGetTheEnglishEditor) {
+    ProfileValues v;
+    std::string error;
+    const ProfileEnv english{"/opt/qvt", true, 1024, 768};
+    ASSERT_TRUE(GetProfile(IniFile::from_bytes("[Files]\nEditor=\n"), english, v, error));
+    EXPECT_EQ(v.editor, "/opt/qvt/kvbed2ke");
+    // Small screens give odd sizes: (768-400)/2 and (1024-600)/2; below 400, toward zero.
+    EXPECT_EQ(v.watch_window.top, 184);
+    EXPECT_EQ(v.watch_window.left, 212);
+    const ProfileEnv tiny{"/opt/qvt", false, 599, 399};
+    ASSERT_TRUE(GetProfile(IniFile{}, tiny, v, error));
+    EXPECT_EQ(v.watch_window.top, 0);
+    EXPECT_EQ(v.watch_window.left, 0);
+}
+
+TEST(GetProfile, EmptyForm9ValuesCountAsMissing) {
+    const ProfileValues v = read("[Form9]\nTop=\nLeft=5\nHeight=\nWidth=300\n");
+    EXPECT_EQ(v.watch_window, (WindowGeometry{340, 5, 300, 400}));
+}
+
+TEST(GetProfile, WatchBoxesAreOnlyTickedAndTheListIsAppendedTo) {
+    ProfileValues before;
+    before.watch_boxes = {true, false, true, false};
+    before.watch_list = {"OLD"};
+    const ProfileValues v = read(
+        "[Watch]\nCheckBox1=0\nCheckBox2=1\nCheckBox3=yes\nCheckBox4=1\n"
+        "ComboBox1=250\nComboBox2=A(1)\nRadioGroup1=2\n0=X\n1=\n2=Y\n9=Z\n",
+        before);
+    EXPECT_EQ(v.watch_boxes, (std::array<bool, 4>{true, true, true, true}));
+    EXPECT_EQ(v.watch_interval, "250");
+    EXPECT_EQ(v.watch_variable, "A(1)");
+    EXPECT_EQ(v.watch_print_index, 2);
+    EXPECT_EQ(v.watch_list, (std::vector<std::string>{"OLD", "X", "Y", "Z"}));
+}
+
+// A bad integer stops the reading: what comes before is applied, what comes
+// after keeps its previous value.
+struct BadIntegerCase {
+    const char* name;
+    const char* text;
+    const char* message;
+    bool main_width_applied;
+    bool watch_height_applied;
+    bool ime_read;
+    bool list_read;
+    bool debug_read;
+};
+
+class ConversionError : public testing::TestWithParam<BadIntegerCase> {};
+
+TEST_P(ConversionError, StopsTheReadingThere) {
+    const auto& c = GetParam();
+    const std::string good =
+        "[Form3]\nTop=1\nLeft=2\nWidth=700\nHeight=500\nPanel2Top=90\n"
+        "[Form9]\nTop=3\nLeft=4\nHeight=300\nWidth=200\n"
+        "[Edit]\nime_enabled=1\n[Watch]\n0=V\n[BaudRate]\nRadioGroup_Baud=1\n[Debug]\nqvt_debug="
+        "1\n";
+    IniFile ini = IniFile::from_bytes(good);
+    // The bad key replaces its good twin.
+    const IniFile bad = IniFile::from_bytes(c.text);
+    for (const char* section : {"Form3", "Form9", "Watch", "BaudRate"}) {
+        for (const char* key : {"Top", "Width", "Height", "RadioGroup1", "RadioGroup_Baud"}) {
+            if (bad.contains(section, key)) ini.set(section, key, bad.get(section, key, ""));
+        }
+    }
+    ProfileValues v;
+    v.qvt_debug = "keep";
+    v.ime_enabled = "keep";
+    v.main_window.width = -1;
+    v.watch_window.height = -1;
+    v.baud_index = 7;
+    std::string error;
+    EXPECT_FALSE(GetProfile(ini, kEnv, v, error));
+    EXPECT_EQ(error, c.message);
+    EXPECT_EQ(v.main_window.width, c.main_width_applied ? 700 : -1);
+    EXPECT_EQ(v.watch_window.height, c.watch_height_applied ? 300 : -1);
+    EXPECT_EQ(v.ime_enabled, c.ime_read ? "1" : "keep");
+    EXPECT_EQ(v.watch_list.size(), c.list_read ? 1U : 0U);
+    EXPECT_EQ(v.baud_index, 7);  // every case stops at or before RadioGroup_Baud
+    EXPECT_EQ(v.qvt_debug, c.debug_read ? "1" : "keep");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ConversionError,
+    testing::Values(
+        BadIntegerCase{"Form3Width", "[Form3]\nWidth=abc\n", "'abc' is not a valid integer value",
+                       false, false, false, false, false},
+        BadIntegerCase{"Form3Top", "[Form3]\nTop=\n", "'' is not a valid integer value", false,
+                       false, false, false, false},
+        BadIntegerCase{"Form9Height", "[Form9]\nHeight=4OO\n", "'4OO' is not a valid integer value",
+                       true, false, false, false, false},
+        BadIntegerCase{"RadioGroup1", "[Watch]\nRadioGroup1=1.5\n",
+                       "'1.5' is not a valid integer value", true, true, true, false, false},
+        BadIntegerCase{"RadioGroup_Baud", "[BaudRate]\nRadioGroup_Baud=x\n",
+                       "'x' is not a valid integer value", true, true, true, true, false}),
+    [](const auto& param_info) { return std::string(param_info.param.name); });
+
+TEST(Integer, AcceptsDecimalAndHexOnly) {
+    struct Case {
+        const char* text;
+        std::optional<int> value;
+    };
+    for (const auto& c : std::vector<Case>{{"0", 0},
+                                           {"-12", -12},
+                                           {"+7", 7},
+                                           {"  42", 42},
+                                           {"$1F", 31},
+                                           {"0x10", 16},
+                                           {"42 ", std::nullopt},
+                                           {"", std::nullopt},
+                                           {"-", std::nullopt},
+                                           {"2147483648", std::nullopt},
+                                           {"-2147483648", -2147483647 - 1}}) {
+        EXPECT_EQ(to_integer(c.text), c.value) << c.text;
+    }
+}
+
+ProfileValues sample_values() {
+    ProfileValues v;
+    v.main_window = {10, 20, 800, 600};
+    v.panel2_height = 120;
+    v.watch_window = {30, 40, 500, 350};
+    v.launcher_port_field = "12";
+    v.quit_connecting = "0";
+    v.editor = "/opt/qvt/kvbed2k";
+    v.editor1 = "/usr/bin/xdg-open";
+    v.prg_file = "/home/u/a.Q2K";
+    v.ime_enabled = "1";
+    v.watch_boxes = {true, false, false, true};
+    v.watch_variable = "A";
+    v.watch_interval = "500";
+    v.watch_print_index = 1;
+    v.watch_list = {"A", "B(2)", "C"};
+    v.baud_index = 1;
+    v.qvt_debug = "0";
+    return v;
+}
+
+TEST(WriteProfile, NewFileHasEveryKeyInTableOrder) {
+    IniFile ini;
+    ProfileValues v = sample_values();
+    WriteProfile(ini, v, true);
+    EXPECT_EQ(ini.bytes(),
+              "[Form3]\r\nTop=10\r\nLeft=20\r\nWidth=800\r\nHeight=600\r\nPanel2Top=120\r\n\r\n"
+              "[Form9]\r\nTop=30\r\nLeft=40\r\nWidth=500\r\nHeight=350\r\n\r\n"
+              "[Comport]\r\nNumber=12\r\nquit_connecting=0\r\n\r\n"
+              "[Files]\r\nEditor=/opt/qvt/kvbed2k\r\nEditor1=/usr/bin/xdg-open\r\n"
+              "Prg_File=/home/u/a.Q2K\r\nPnt_File=\r\nMbk_File=\r\n\r\n"
+              "[Edit]\r\nime_enabled=1\r\n\r\n"
+              "[Watch]\r\nCheckBox1=1\r\nCheckBox2=0\r\nCheckBox3=0\r\nCheckBox4=1\r\n"
+              "ComboBox2=A\r\nComboBox1=500\r\nRadioGroup1=1\r\n"
+              "0=A\r\n1=B(2)\r\n2=C\r\n3=\r\n4=\r\n5=\r\n6=\r\n7=\r\n8=\r\n9=\r\n\r\n"
+              "[BaudRate]\r\nRadioGroup_Baud=1\r\n\r\n"
+              "[Debug]\r\nqvt_debug=0\r\n");
+    EXPECT_EQ(v.form3_top, "10");
+    EXPECT_EQ(v.form3_height, "600");
+}
+
+TEST(WriteProfile, RoundTripAddsTheThreeListEntriesOnly) {
+    IniFile ini;
+    ProfileValues written = sample_values();
+    WriteProfile(ini, written, true);
+    const ProfileValues back = read(ini.bytes());
+    EXPECT_EQ(back.watch_list, written.watch_list);
+    EXPECT_EQ(back.main_window, written.main_window);
+    EXPECT_EQ(back.panel2_top, "120");
+    EXPECT_EQ(back.watch_window, written.watch_window);
+    EXPECT_EQ(back.port_number, "12");
+    EXPECT_EQ(back.watch_boxes, written.watch_boxes);
+    EXPECT_EQ(back.baud_index, 1);
+}
+
+TEST(WriteProfile, HiddenMainWindowKeepsForm3AndOtherProgramsKeys) {
+    const std::string before =
+        "; other tool\r\n[Form3]\r\nTop=5\r\nLeft=6\r\nWidth=700\r\nHeight=500\r\nPanel2Top=80\r\n"
+        "\r\n[Files]\r\nEditor=C:\\QVTW\\KvbEd2K.EXE\r\nLastDir=C:\\\x83\x76\x83\x8d\r\n"
+        "\r\n[Monitor]\r\nPort=3\r\n";
+    IniFile ini = IniFile::from_bytes(before);
+    ProfileValues v = read(before);
+    v.main_window = {1, 2, 3, 4};
+    WriteProfile(ini, v, false);
+    EXPECT_EQ(v.form3_top, "5");
+    const std::string after = ini.bytes();
+    EXPECT_NE(
+        after.find("[Form3]\r\nTop=5\r\nLeft=6\r\nWidth=700\r\nHeight=500\r\nPanel2Top=80\r\n"),
+        std::string::npos);
+    EXPECT_NE(after.find("; other tool\r\n"), std::string::npos);
+    EXPECT_NE(after.find("LastDir=C:\\\x83\x76\x83\x8d\r\n"), std::string::npos);
+    EXPECT_NE(after.find("[Monitor]\r\nPort=3\r\n"), std::string::npos);
+    EXPECT_NE(after.find("Editor=C:\\QVTW\\KvbEd2K.EXE\r\n"), std::string::npos);
+    EXPECT_EQ(after.find("\n\n"), std::string::npos) << "a line end other than CR LF crept in";
+}
+
+TEST(GetProfile, WindowsWrittenProfileReadsAsIs) {
+    const ProfileValues v = read(
+        "[Comport]\r\nNumber=5\r\nquit_connecting=0\r\n[Files]\r\n"
+        "Editor=C:\\QVTW\\KvbEd2K.EXE\r\nEditor1=C:\\Windows\\notepad.exe\r\n"
+        "Prg_File=C:\\\x83\x76\x83\x8d\\test.Q2K\r\n");
+    EXPECT_EQ(v.port_number, "5");
+    EXPECT_EQ(v.quit_connecting, "0");
+    EXPECT_EQ(v.editor, "C:\\QVTW\\KvbEd2K.EXE");
+    EXPECT_EQ(v.editor1, "C:\\Windows\\notepad.exe");
+    EXPECT_EQ(v.prg_file, "C:\\\x83\x76\x83\x8d\\test.Q2K");
+}
+
+TEST(ProfileFile, WriteCreatesTheFolderAndReadsBack) {
+    test::TempDir dir;
+    const auto path = dir.path() / "cfg" / "qvtw2k.INI";
+    ProfileValues v = sample_values();
+    EXPECT_EQ(write_profile_file(path, v, true), std::nullopt);
+    ProfileValues back;
+    EXPECT_EQ(read_profile_file(path, kEnv, back), std::nullopt);
+    EXPECT_EQ(back.prg_file, "/home/u/a.Q2K");
+    ProfileValues missing;
+    EXPECT_EQ(read_profile_file(dir.path() / "none.INI", kEnv, missing), std::nullopt);
+    EXPECT_EQ(missing.port_number, "1");
+}
+
+TEST(ProfileLocation, FollowsHomeThenExecutableThenConfig) {
+    struct Case {
+        const char* qvt_home;
+        bool writable;
+        const char* folder;
+    };
+    for (const auto& c : std::vector<Case>{{"/tmp/qh", true, "/tmp/qh"},
+                                           {"/tmp/qh", false, "/tmp/qh"},
+                                           {"", true, "/opt/qvt"},
+                                           {"", false, "/home/u/.config/qvtw2k"}}) {
+        const auto loc =
+            resolve_profile_location("/opt/qvt/qvtw2k", c.qvt_home, "/home/u", c.writable);
+        const std::filesystem::path folder = c.folder;
+        EXPECT_EQ(loc.profile, folder / "qvtw2k.INI");
+        EXPECT_EQ(loc.commands, folder / "qvtw2k.cdh");
+        EXPECT_EQ(loc.program_files, folder / "qvtw2k.flh");
+        EXPECT_EQ(loc.point_files, folder / "qvtw2k.pth");
+        EXPECT_EQ(loc.mbk_files, folder / "qvtw2k.mbh");
+    }
+    EXPECT_EQ(resolve_profile_location("/w/QVTW2KE.EXE", "", "/h", true).profile, "/w/QVTW2KE.INI");
+}
+
+}  // namespace
+}  // namespace qvt::startup

@@ -1,0 +1,179 @@
+#include "gui/posix_sysfs/sysfs_discovery.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "core/startup/usbrs_search.h"
+#include "tests/core/startup/temp_dir.h"
+
+namespace qvt::sysfs {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::NamedPort;
+
+class NoPorts : public platform::PortTable {
+  public:
+    std::optional<std::string> device_of(int) const override { return std::nullopt; }
+    std::vector<platform::PortEntry> ports() const override { return {}; }
+};
+
+// A fake machine: sys/ laid out like sysfs (relative links, as the kernel
+// makes them), dev/ with the nodes, ports/ as the per-user ports folder.
+class FakeMachine {
+  public:
+    FakeMachine() : discovery_(dir_.path() / "sys", dir_.path() / "dev", dir_.path() / "ports") {
+        dir_.mkdir("sys/class/tty");
+        dir_.mkdir("dev");
+        dir_.mkdir("ports");
+    }
+
+    // A USB-serial port: tty under an interface of a USB device.
+    void usb_tty(const std::string& tty, const std::string& driver, const std::string& vid,
+                 const std::string& pid, const std::optional<std::string>& serial) {
+        const std::string usb = "devices/pci0000:00/usb1/1-" + std::to_string(++usb_count_);
+        dir_.write("sys/" + usb + "/idVendor", vid + "\n");
+        dir_.write("sys/" + usb + "/idProduct", pid + "\n");
+        if (serial) dir_.write("sys/" + usb + "/serial", *serial + "\n");
+        port_device(usb + "/1-1:1.0/" + tty, tty, driver, "usb-serial");
+    }
+    // A port device with no USB device above it.
+    void plain_tty(const std::string& tty, const std::string& device, const std::string& driver) {
+        port_device(device, tty, driver, "platform");
+    }
+    void node(const std::string& tty) { dir_.write("dev/" + tty, ""); }
+    void port_link(int com, const fs::path& target) {
+        dir_.link("ports/COM" + std::to_string(com), target);
+    }
+    void sidecar(int com, const std::string& text) {
+        dir_.write("ports/COM" + std::to_string(com) + ".usb", text);
+    }
+    const fs::path& root() const { return dir_.path(); }
+    const SysfsDiscovery& discovery() const { return discovery_; }
+    const test::TempDir& dir() const { return dir_; }
+
+  private:
+    void port_device(const std::string& device, const std::string& tty, const std::string& driver,
+                     const std::string& bus) {
+        dir_.mkdir("sys/bus/" + bus + "/drivers/" + driver);
+        dir_.mkdir("sys/" + device + "/tty/" + tty);
+        const int depth = static_cast<int>(std::count(device.begin(), device.end(), '/')) + 1;
+        std::string up;
+        for (int i = 0; i < depth; ++i)
+            up += "../";
+        dir_.link("sys/" + device + "/driver", up + "bus/" + bus + "/drivers/" + driver);
+        dir_.link("sys/class/tty/" + tty, "../../" + device + "/tty/" + tty);
+        dir_.link("sys/" + device + "/tty/" + tty + "/device", "../..");
+        node(tty);
+    }
+
+    test::TempDir dir_;
+    SysfsDiscovery discovery_;
+    int usb_count_ = 0;
+};
+
+TEST(SysfsDiscovery, EmptyMachineHasNothing) {
+    FakeMachine m;
+    EXPECT_TRUE(m.discovery().serial_comm_table().empty());
+    EXPECT_TRUE(m.discovery().usb_serial_devices().empty());
+    NoPorts base;
+    DiscoveringPortTable table(base, m.discovery());
+    EXPECT_EQ(startup::USBRS_Search(table).entries, std::vector<std::string>{"none"});
+}
+
+TEST(SysfsDiscovery, NamesPortsByDriverAndNumbersThemByFamily) {
+    FakeMachine m;
+    m.usb_tty("ttyUSB1", "cp210x", "10c4", "ea60", "0001");
+    m.usb_tty("ttyUSB0", "ftdi_sio", "0403", "6001", "AC00abcd");
+    m.usb_tty("ttyACM0", "cdc_acm", "3b7c", "6003", std::nullopt);
+    m.plain_tty("ttyS0", "devices/platform/serial8250/tty/ttyS0", "serial8250");  // placeholder
+    m.plain_tty("ttyS1", "devices/pnp0/00:05", "serial");
+    m.usb_tty("ttyUSB2", "ftdi_sio", "0403", "6015", "FT1");
+    EXPECT_EQ(m.discovery().serial_comm_table(),
+              (std::vector<NamedPort>{{"\\Device\\ttyS1", "COM2"},
+                                      {"\\Device\\VCP0", "COM33"},
+                                      {"\\Device\\ttyUSB1", "COM34"},
+                                      {"\\Device\\VCP1", "COM35"},
+                                      {"\\Device\\ttyACM0", "COM65"}}));
+    EXPECT_EQ(m.discovery().usb_serial_devices(),
+              (std::vector<NamedPort>{{"VID_0403+PID_6001+AC00abcd", "COM33"},
+                                      {"VID_10C4+PID_EA60+0001", "COM34"},
+                                      {"VID_0403+PID_6015+FT1", "COM35"},
+                                      {"VID_3B7C+PID_6003+", "COM65"}}));
+}
+
+TEST(SysfsDiscovery, PortsWithoutNodeDeviceOrDriverAreLeftOut) {
+    FakeMachine m;
+    m.usb_tty("ttyUSB0", "ftdi_sio", "0403", "6001", "AC1");
+    fs::remove(m.root() / "dev" / "ttyUSB0");           // no node
+    m.dir().mkdir("sys/class/tty/ttyS3");               // no device link
+    m.dir().mkdir("sys/devices/pnp0/00:06/tty/ttyS4");  // no driver link
+    m.dir().link("sys/class/tty/ttyS4", "../../devices/pnp0/00:06/tty/ttyS4");
+    m.dir().link("sys/devices/pnp0/00:06/tty/ttyS4/device", "../..");
+    m.node("ttyS3");
+    m.node("ttyS4");
+    m.dir().mkdir("sys/class/tty/tty0");
+    m.node("tty0");
+    EXPECT_TRUE(m.discovery().serial_comm_table().empty());
+}
+
+TEST(SysfsDiscovery, PortsFolderEntryDeclaresItsUsbIdentity) {
+    FakeMachine m;
+    const auto pty = m.dir().write("pts/3", "");
+    m.port_link(7, pty);
+    m.sidecar(7, "VID_3B7C+PID_6003+KV000001\n");
+    m.port_link(8, pty);
+    m.port_link(9, m.root() / "pts" / "gone");  // its simulator has exited
+    EXPECT_EQ(m.discovery().serial_comm_table(),
+              (std::vector<NamedPort>{{"\\Device\\VCP0", "COM7"}, {"\\Device\\LinkCOM8", "COM8"}}));
+    EXPECT_EQ(m.discovery().usb_serial_devices(),
+              (std::vector<NamedPort>{{"VID_3B7C+PID_6003+KV000001", "COM7"}}));
+    NoPorts base;
+    DiscoveringPortTable table(base, m.discovery());
+    const auto result = startup::USBRS_Search(table);
+    EXPECT_EQ(result.entries, std::vector<std::string>{"COM7    KVB-410USB"});
+    EXPECT_TRUE(result.found);
+    EXPECT_EQ(startup::CheckVCP(table, "7"), std::nullopt);
+    EXPECT_NE(startup::CheckVCP(table, "8"), std::nullopt);
+    EXPECT_EQ(startup::CheckVCP1(table, "8"), std::nullopt);
+}
+
+TEST(SysfsDiscovery, LinkWinsOverTheDevicesOwnNumber) {
+    FakeMachine m;
+    m.usb_tty("ttyUSB0", "ftdi_sio", "0403", "6001", "AC00ABCD");
+    m.usb_tty("ttyUSB1", "ftdi_sio", "3b7c", "6003", "KV000042");
+    m.port_link(12, "../dev/ttyUSB0");  // relative to the ports folder
+    m.port_link(5, m.root() / "dev" / "ttyUSB1");
+    EXPECT_EQ(m.discovery().serial_comm_table(),
+              (std::vector<NamedPort>{{"\\Device\\VCP0", "COM5"}, {"\\Device\\VCP1", "COM12"}}));
+    NoPorts base;
+    DiscoveringPortTable table(base, m.discovery());
+    const auto result = startup::USBRS_Search(table);
+    EXPECT_EQ(result.entries, (std::vector<std::string>{"COM12    USB-RS", "COM5    KVB-410USB"}));
+    EXPECT_TRUE(result.found);
+}
+
+TEST(SysfsDiscovery, NumberRules) {
+    struct Case {
+        const char* tty;
+        std::optional<int> com;
+    };
+    for (const auto& c : std::vector<Case>{{"ttyS0", 1},
+                                           {"ttyS31", 32},
+                                           {"ttyS32", std::nullopt},
+                                           {"ttyUSB0", 33},
+                                           {"ttyUSB3", 36},
+                                           {"ttyACM0", 65},
+                                           {"ttyACM12", 77},
+                                           {"tty1", std::nullopt},
+                                           {"ttyUSBx", std::nullopt}}) {
+        EXPECT_EQ(com_of_tty(c.tty), c.com) << c.tty;
+    }
+    EXPECT_EQ(usb_instance_name("3b7c", "6003", "KV1"), "VID_3B7C+PID_6003+KV1");
+    EXPECT_EQ(usb_instance_name("403", "6001", ""), "VID_0403+PID_6001+");
+    EXPECT_EQ(usb_instance_name("xyz", "6001", ""), std::nullopt);
+}
+
+}  // namespace
+}  // namespace qvt::sysfs
