@@ -44,24 +44,28 @@ constexpr char kEsc = 0x1B;
 Screen::Screen(int columns, int rows)
     : columns_(std::clamp(columns, 1, kMaxColumns)), rows_(std::clamp(rows, 1, kMaxRows)) {
     cells_.assign(static_cast<std::size_t>(columns_) * static_cast<std::size_t>(rows_), kBlank);
+    used_.assign(static_cast<std::size_t>(rows_), 0);
     scroll_rows_ = std::min(scroll_rows_, rows_);
 }
 
+int Screen::storage_row(int row) const {
+    const int storage = top_ + row - 1;
+    return storage >= rows_ ? storage - rows_ : storage;
+}
+
 Cell* Screen::row_cells(int row) {
-    int storage = top_ + row - 1;
-    if (storage >= rows_) storage -= rows_;
-    return cells_.data() + static_cast<std::size_t>(storage) * static_cast<std::size_t>(columns_);
+    return cells_.data() +
+           static_cast<std::size_t>(storage_row(row)) * static_cast<std::size_t>(columns_);
 }
 
 const Cell* Screen::row_cells(int row) const {
-    int storage = top_ + row - 1;
-    if (storage >= rows_) storage -= rows_;
-    return cells_.data() + static_cast<std::size_t>(storage) * static_cast<std::size_t>(columns_);
+    return cells_.data() +
+           static_cast<std::size_t>(storage_row(row)) * static_cast<std::size_t>(columns_);
 }
 
 int Screen::trimmed_length(int row) const {
     const Cell* cells = row_cells(row);
-    int n = columns_;
+    int n = used_[static_cast<std::size_t>(storage_row(row))];
     while (n > 0 && cells[n - 1].byte == ' ')
         --n;
     return n;
@@ -289,6 +293,8 @@ void Screen::put_run(const char* p, const char* end) {
         const bool reverse = reverse_;
         for (int i = 0; i < n; ++i)
             cells[first + i] = Cell{p[i], CellKind::Single, reverse};
+        int& used = row_used(cursor_row_);
+        used = std::max(used, last + 1);
         p += n;
         cursor_column_ += n;
         if (cursor_column_ > columns_) {
@@ -316,6 +322,8 @@ void Screen::put_double(char lead, char trail) {
     if (cells[first + 1].kind == CellKind::Lead && first + 2 < columns_) cells[first + 2] = kBlank;
     cells[first] = Cell{lead, CellKind::Lead, reverse_};
     cells[first + 1] = Cell{trail, CellKind::Trail, reverse_};
+    int& used = row_used(cursor_row_);
+    used = std::max(used, first + 2);
     cursor_column_ += 2;
     if (cursor_column_ > columns_) {
         cursor_column_ = columns_;
@@ -328,10 +336,13 @@ void Screen::erase_cells(int row, int from, int to) {
     from = std::max(from, 1);
     to = std::min(to, columns_);
     if (row < 1 || row > rows_ || from > to) return;
+    int& used = row_used(row);
+    if (from > used) return;  // all blank already
     Cell* cells = row_cells(row);
     if (cells[from - 1].kind == CellKind::Trail && from > 1) cells[from - 2] = kBlank;
-    if (cells[to - 1].kind == CellKind::Lead && to < columns_) cells[to] = kBlank;
-    std::fill(cells + (from - 1), cells + to, kBlank);
+    if (to < used && cells[to - 1].kind == CellKind::Lead) cells[to] = kBlank;
+    std::fill(cells + (from - 1), cells + std::min(to, used), kBlank);
+    if (to >= used) used = from - 1;
     touch();
 }
 
@@ -339,8 +350,11 @@ void Screen::erase_rows(int from, int to) {
     from = std::max(from, 1);
     to = std::min(to, rows_);
     for (int row = from; row <= to; ++row) {
+        int& used = row_used(row);
+        if (used == 0) continue;
         Cell* cells = row_cells(row);
-        std::fill(cells, cells + columns_, kBlank);
+        std::fill(cells, cells + used, kBlank);
+        used = 0;
         touch();
     }
 }
@@ -353,7 +367,9 @@ void Screen::line_feed() {
     }
     // The top row leaves the ring and its storage becomes the new last row.
     Cell* cells = row_cells(1);
-    std::fill(cells, cells + columns_, kBlank);
+    int& used = row_used(1);
+    std::fill(cells, cells + used, kBlank);
+    used = 0;
     top_ = top_ + 1 == rows_ ? 0 : top_ + 1;
     touch();
 }

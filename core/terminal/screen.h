@@ -23,8 +23,10 @@
 //
 // The rows are a ring: the grid is one block of cells with the first row at a
 // moving offset, so a line feed on the last row (which drops the top row)
-// costs one row of blanking, not a move of the whole grid. Runs of plain
-// printable bytes bypass the parser and are copied cell by cell.
+// costs one row of blanking, not a move of the whole grid. Each row also
+// remembers how far it was ever written, so blanking, erasing and text() skip
+// the blank tail. Runs of plain printable bytes bypass the parser and are
+// copied cell by cell.
 //
 // The parser keeps its state between write() calls: an escape sequence or a
 // Shift-JIS pair split across two writes is completed by the second. Control
@@ -62,7 +64,8 @@ class Screen {
 
     // Every row followed by CR LF, trailing blanks of each row removed.
     std::string text() const;
-    // Clears the grid (set_Text with an empty text), cursor to 1,1.
+    // Clears the grid (set_Text with an empty text), cursor to 1,1. Also ends
+    // reverse video, drops a half-read sequence and clears the selection.
     void clear();
     // Replaces the grid contents with text (rows split at CR LF / LF). A line
     // break after the last line adds no row, so set_text(text()) restores the
@@ -112,8 +115,10 @@ class Screen {
     static constexpr int kMaxParams = 8;
     static constexpr int kMaxParamValue = 9999;
 
-    Cell* row_cells(int row);  // 1-based logical row
+    int storage_row(int row) const;  // 1-based logical row -> index in the ring
+    Cell* row_cells(int row);
     const Cell* row_cells(int row) const;
+    int& row_used(int row) { return used_[static_cast<std::size_t>(storage_row(row))]; }
     int trimmed_length(int row) const;
 
     // Parser.
@@ -144,6 +149,9 @@ class Screen {
     int sel_length_ = 0;
     std::uint64_t generation_ = 0;
     std::vector<Cell> cells_;
+    // Per storage row: every cell from this column index on is blank, so
+    // erases and scrolls touch only what was ever written.
+    std::vector<int> used_;
     int top_ = 0;  // storage row holding logical row 1
     bool wrap_pending_ = false;
     bool reverse_ = false;

@@ -21,6 +21,7 @@ std::string Screen::text() const {
 
 void Screen::clear() {
     std::fill(cells_.begin(), cells_.end(), Cell{});
+    std::fill(used_.begin(), used_.end(), 0);
     top_ = 0;
     cursor_row_ = 1;
     cursor_column_ = 1;
@@ -82,6 +83,7 @@ void Screen::resize(int columns, int rows) {
     rows = std::clamp(rows, 1, kMaxRows);
     if (columns == columns_ && rows == rows_) return;
     std::vector<Cell> cells(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows));
+    std::vector<int> used(static_cast<std::size_t>(rows), 0);
     const int keep_rows = std::min(rows, rows_);
     const int keep_columns = std::min(columns, columns_);
     for (int row = 1; row <= keep_rows; ++row) {
@@ -91,8 +93,10 @@ void Screen::resize(int columns, int rows) {
         std::copy(from, from + keep_columns, to);
         // A pair cut by the new right edge loses its lead too.
         if (to[keep_columns - 1].kind == CellKind::Lead) to[keep_columns - 1] = Cell{};
+        used[static_cast<std::size_t>(row - 1)] = std::min(row_used(row), keep_columns);
     }
     cells_ = std::move(cells);
+    used_ = std::move(used);
     columns_ = columns;
     rows_ = rows;
     top_ = 0;

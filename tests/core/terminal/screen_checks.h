@@ -49,6 +49,16 @@ inline std::string check_invariants(const Screen& screen) {
             }
         }
     }
+    // text() must agree with the cells themselves (it takes shortcuts).
+    std::string expected;
+    for (int row = 1; row <= screen.rows(); ++row) {
+        std::string line;
+        for (int col = 1; col <= screen.columns(); ++col)
+            line += screen.cell(row, col).byte;
+        line.erase(line.find_last_not_of(' ') + 1);
+        expected += line + "\r\n";
+    }
+    if (screen.text() != expected) return "text() differs from the cells";
     return "";
 }
 
