@@ -11,6 +11,11 @@
 // the CPU stays idle while the line is silent, and the prompt is recognised in
 // the read that brings it. An error of the control (port closed, device gone)
 // ends the wait and propagates as TerminalError, with transfer_mode given back.
+//
+// Time limits are measured on the pump's clock: a limit of n ms has passed once
+// n ms have elapsed (TWait_Prompt(2) gives up at exactly 2000 ms). The pauses
+// (msDelay, sleep_ProcessMessages) are not waits for the controller and leave
+// transfer_mode alone.
 #pragma once
 
 #include <string>
@@ -22,7 +27,7 @@
 namespace qvt::link {
 
 class Dialogue {
-public:
+  public:
     Dialogue(SharedState& state, platform::TerminalControl& term, platform::EventPump& pump);
 
     // Sends line + CR and collects the reply up to the prompt (echo dropped,
@@ -35,7 +40,9 @@ public:
     // Waits for "#" or ">" after CR or LF and shows what arrived after the
     // echo. No time limit.
     void Wait_Prompt1();
-    // Waits at most seconds for the prompt; false on time-out or read failure.
+    // Waits at most seconds for the prompt; false on time-out, also when the
+    // prompt came in the read that crossed the limit. A read failure returns
+    // false with transfer_mode cleared.
     bool TWait_Prompt(int seconds);
     // The text of screen row (1-based), without its line break.
     void GetLineStr(int row, std::string& out);
@@ -43,7 +50,9 @@ public:
     void msDelay(int ms);
     void sleep_ProcessMessages(int ms);
 
-private:
+  private:
+    void pump_events(bool read_was_empty, platform::Millis deadline_ms);
+
     SharedState& state_;
     platform::TerminalControl& term_;
     platform::EventPump& pump_;

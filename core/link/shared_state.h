@@ -52,16 +52,15 @@ struct SharedState {
 // Takes transfer_mode for the lifetime of the guard and gives the saved value
 // back on every way out, exceptions included.
 class TransferModeGuard {
-public:
-    explicit TransferModeGuard(SharedState& state)
-        : state_(state), saved_(state.transfer_mode) {
+  public:
+    explicit TransferModeGuard(SharedState& state) : state_(state), saved_(state.transfer_mode) {
         state_.transfer_mode = 1;
     }
     ~TransferModeGuard() { state_.transfer_mode = saved_; }
     TransferModeGuard(const TransferModeGuard&) = delete;
     TransferModeGuard& operator=(const TransferModeGuard&) = delete;
 
-private:
+  private:
     SharedState& state_;
     std::uint8_t saved_;
 };
