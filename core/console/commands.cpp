@@ -12,7 +12,7 @@ constexpr platform::ShiftState kCtrl{false, true, false};
 }  // namespace
 
 Commands::Commands(MainShell& shell, link::Dialogue& dialogue, platform::EventPump& pump,
-                   Operations& ops, FileNames& files)
+                   Operations& ops, FileNames files)
     : shell_(shell),
       dialogue_(dialogue),
       pump_(pump),

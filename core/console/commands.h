@@ -38,7 +38,7 @@ class KeySink {
 class Commands {
   public:
     Commands(MainShell& shell, link::Dialogue& dialogue, platform::EventPump& pump, Operations& ops,
-             FileNames& files);
+             FileNames files);
 
     void attach_keys(KeySink& keys) { keys_ = &keys; }
     CommandHistory& history() { return history_; }
@@ -65,7 +65,7 @@ class Commands {
     link::Dialogue& dialogue_;
     platform::EventPump& pump_;
     Operations& ops_;
-    FileNames& files_;
+    FileNames files_;
     CommandHistory history_;
     KeySink* keys_ = nullptr;
 };

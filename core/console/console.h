@@ -32,7 +32,7 @@ struct ConsoleDeps {
     platform::Clipboard& clipboard;
     link::Dialogue& dialogue;
     Operations& ops;
-    FileNames& files;
+    FileNames files;                 // bound to the profile's Prg_File, Pnt_File, Mbk_File
     const std::string& ime_enabled;  // the profile's "ime_enabled", "1" or "0"
 };
 

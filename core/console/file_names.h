@@ -1,9 +1,9 @@
 // The current file names that the profile keeps and the local commands set:
 // the program, point and MBK file that transfers and editors offer or use.
 //
-// How it works: one instance lives beside the profile values for the whole run;
-// the console writes a name when a local command carries one and the
-// subsystems read it when they start.
+// How it works: the strings themselves live in the profile values, which are
+// read at start and written at exit; FileNames binds to them, so a name that a
+// local command sets is what the profile writes and what the subsystems read.
 #pragma once
 
 #include <string>
@@ -11,9 +11,9 @@
 namespace qvt::console {
 
 struct FileNames {
-    std::string Prg_File;
-    std::string Pnt_File;
-    std::string Mbk_File;
+    std::string& Prg_File;
+    std::string& Pnt_File;
+    std::string& Mbk_File;
 };
 
 }  // namespace qvt::console

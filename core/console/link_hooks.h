@@ -36,7 +36,7 @@ class ShellReceiveHooks : public link::ReceiveHooks {
 
 class ConsoleRequestHooks : public link::RequestHooks {
   public:
-    ConsoleRequestHooks(Keyboard& keys, Operations& ops, FileNames& files)
+    ConsoleRequestHooks(Keyboard& keys, Operations& ops, FileNames files)
         : keys_(keys), ops_(ops), files_(files) {}
 
     void Load68k() override { ops_.Load68k(); }
@@ -48,7 +48,7 @@ class ConsoleRequestHooks : public link::RequestHooks {
   private:
     Keyboard& keys_;
     Operations& ops_;
-    FileNames& files_;
+    FileNames files_;
 };
 
 }  // namespace qvt::console

@@ -207,7 +207,7 @@ TEST(LocalCommands, TableInOrder) {
     };
     for (const auto& r : rows) {
         ConsoleRig rig;
-        rig.files = {"-", "-", "-"};
+        rig.prg_file = rig.pnt_file = rig.mbk_file = "-";
         EXPECT_EQ(rig.console.commands.QVTCommands(r.line), r.local) << r.line;
         EXPECT_EQ(rig.ops.calls, r.calls) << r.line;
         EXPECT_EQ(rig.files.Prg_File, r.prg) << r.line;

@@ -121,7 +121,8 @@ struct ConsoleRig : LinkRig {
     RecordingOperations ops;
     RecordingIme ime;
     FakeClipboard clipboard;
-    console::FileNames files;
+    std::string prg_file, pnt_file, mbk_file;
+    console::FileNames files{prg_file, pnt_file, mbk_file};
     std::string ime_enabled = "1";
     console::Console console{
         {state, term, pump, dialogs, clipboard, dialogue, ops, files, ime_enabled}};

@@ -122,7 +122,8 @@ TEST(MainShell, CreationDisablesThePortEntriesAndHidesDisconnect) {
     LinkRig link;
     RecordingOperations ops;
     FakeClipboard clip;
-    console::FileNames files;
+    std::string prg, pnt, mbk;
+    console::FileNames files{prg, pnt, mbk};
     const std::string ime = "1";
     console::Console c(
         {link.state, link.term, link.pump, link.dialogs, clip, link.dialogue, ops, files, ime});
