@@ -6,7 +6,9 @@
 // an idle simulator sleeps. Bytes read from the master are fed to the
 // controller; what it says is written back. SIGINT and SIGTERM end it
 // cleanly (the port entry is removed); SIGUSR1 makes the controller hang up,
-// after which the master is closed and kvbsim exits.
+// after which the master is closed and kvbsim exits. --usb-kvb and --usb-rs
+// give the registered port the USB identity of the controller's own interface
+// or of a USB-RS adapter, so that the launcher's USB-RS search lists it.
 #include <poll.h>
 #include <signal.h>
 #include <sys/signalfd.h>
@@ -38,6 +40,10 @@ constexpr const char* kUsage =
     "usage: kvbsim [options]\n"
     "Serves the simulated KVB controller on a pseudo-terminal and prints its path.\n"
     "  --com N                register as COM<N> in the ports folder\n"
+    "  --usb-kvb [SERIAL]     with --com: appear as the controller's own USB\n"
+    "                         interface (VID_3B7C+PID_6003, serial KV000001)\n"
+    "  --usb-rs [SERIAL]      with --com: appear as a USB-RS adapter\n"
+    "                         (VID_0403+PID_6001, serial AC000001)\n"
     "  --reply-delay MS       pause before each reply\n"
     "  --baud N               pace output at N baud (10 bits a byte)\n"
     "  --drop-prompt          never send the prompt\n"
@@ -53,7 +59,11 @@ constexpr const char* kUsage =
 struct Args {
     Options options;
     std::optional<int> com;
+    std::string usb_identity;  // "VID_xxxx+PID_xxxx+serial", or empty
 };
+
+constexpr const char* kUsbKvb = "VID_3B7C+PID_6003+";
+constexpr const char* kUsbRs = "VID_0403+PID_6001+";
 
 int to_int(const char* flag, const char* text) {
     char* end = nullptr;
@@ -73,6 +83,16 @@ std::optional<Args> parse(int argc, char** argv) {
         if (flag == "--help" || flag == "-h") return std::nullopt;
         if (flag == "--drop-prompt") {
             a.options.drop_prompt = true;
+            continue;
+        }
+        if (flag == "--usb-kvb" || flag == "--usb-rs") {
+            const bool kvb = flag == "--usb-kvb";
+            std::string serial = kvb ? "KV000001" : "AC000001";
+            if (i + 1 < argc && argv[i + 1][0] != '-') serial = argv[++i];
+            if (serial.find_first_of("+ \t\r\n") != std::string::npos) {
+                throw std::invalid_argument("bad serial number: " + serial);
+            }
+            a.usb_identity = (kvb ? kUsbKvb : kUsbRs) + serial;
             continue;
         }
         if (i + 1 >= argc) throw std::invalid_argument("missing value for " + std::string(flag));
@@ -98,6 +118,9 @@ std::optional<Args> parse(int argc, char** argv) {
         } else {
             throw std::invalid_argument("unknown option " + std::string(flag));
         }
+    }
+    if (!a.usb_identity.empty() && !a.com) {
+        throw std::invalid_argument("--usb-kvb and --usb-rs need --com");
     }
     return a;
 }
@@ -137,7 +160,9 @@ int serve(const Args& args) {
 
     kvb::sim::Pty pty;
     std::unique_ptr<kvb::sim::PortLink> link;
-    if (args.com) link = std::make_unique<kvb::sim::PortLink>(*args.com, pty.slave_path());
+    if (args.com) {
+        link = std::make_unique<kvb::sim::PortLink>(*args.com, pty.slave_path(), args.usb_identity);
+    }
     std::printf("%s\n", pty.slave_path().c_str());
     std::fflush(stdout);
 

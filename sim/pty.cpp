@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 #include <system_error>
 
@@ -58,7 +59,7 @@ std::string PortLink::ports_folder() {
     return std::string(user_home != nullptr ? user_home : ".") + "/.config/qvtw2k/ports";
 }
 
-PortLink::PortLink(int com_number, const std::string& target) {
+PortLink::PortLink(int com_number, const std::string& target, const std::string& usb_identity) {
     const std::string folder = ports_folder();
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
@@ -67,6 +68,13 @@ PortLink::PortLink(int com_number, const std::string& target) {
     if (std::filesystem::is_symlink(std::filesystem::symlink_status(path_))) {
         std::filesystem::remove(path_, ec);
     }
+    sidecar_path_ = path_ + ".usb";
+    std::filesystem::remove(sidecar_path_, ec);
+    if (!usb_identity.empty()) {
+        std::ofstream out(sidecar_path_, std::ios::binary | std::ios::trunc);
+        out << usb_identity << '\n';
+        if (!out.flush()) throw std::runtime_error("cannot write " + sidecar_path_);
+    }
     std::filesystem::create_symlink(target, path_, ec);
     if (ec) throw std::runtime_error("cannot create " + path_ + ": " + ec.message());
 }
@@ -74,6 +82,7 @@ PortLink::PortLink(int com_number, const std::string& target) {
 PortLink::~PortLink() {
     std::error_code ec;
     std::filesystem::remove(path_, ec);
+    std::filesystem::remove(sidecar_path_, ec);
 }
 
 }  // namespace kvb::sim

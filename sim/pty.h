@@ -9,7 +9,10 @@
 //
 // PortLink makes the line findable as a COM port: a symlink named "COM<n>" in
 // the ports folder ($QVTW2K_HOME/ports, or ~/.config/qvtw2k/ports), pointing
-// at the slave path, removed again by its destructor.
+// at the slave path, removed again by its destructor. With a USB identity it
+// also writes the sidecar "COM<n>.usb" beside the link, whose first line
+// ("VID_3B7C+PID_6003+KV000001") makes port discovery take the line for that
+// USB-serial device; a sidecar left by an earlier run is removed either way.
 #pragma once
 
 #include <string>
@@ -37,17 +40,20 @@ class Pty {
 
 class PortLink {
   public:
-    // Creates the folder as needed and the symlink (replacing a stale one).
-    PortLink(int com_number, const std::string& target);
+    // Creates the folder as needed and the symlink (replacing a stale one),
+    // and the sidecar when usb_identity is not empty.
+    PortLink(int com_number, const std::string& target, const std::string& usb_identity = {});
     ~PortLink();
     PortLink(const PortLink&) = delete;
     PortLink& operator=(const PortLink&) = delete;
 
     const std::string& path() const { return path_; }
+    const std::string& sidecar_path() const { return sidecar_path_; }
     static std::string ports_folder();
 
   private:
     std::string path_;
+    std::string sidecar_path_;
 };
 
 }  // namespace kvb::sim

@@ -1,4 +1,6 @@
-// kvbsim as a process: its pty answers VER, and --com registers the port.
+// kvbsim as a process: its pty answers VER, --com registers the port, --usb-kvb
+// makes discovery list it as the controller's own interface, and a hang-up
+// takes the port away.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -10,7 +12,12 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
+#include <vector>
+
+#include "core/startup/usbrs_search.h"
+#include "gui/posix_sysfs/sysfs_discovery.h"
 
 namespace {
 
@@ -97,6 +104,88 @@ TEST(KvbsimPty, HangsUpOnSigusr1) {
     ASSERT_EQ(::waitpid(pid, &status, 0), pid);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     ::close(out[0]);
+}
+
+// A port table with nothing but discovery, over an empty sysfs.
+class DiscoveryOnly : public qvt::platform::PortTable {
+  public:
+    explicit DiscoveryOnly(const std::filesystem::path& home)
+        : discovery_(home / "sys", home / "dev", home / "ports") {}
+    std::optional<std::string> device_of(int) const override { return std::nullopt; }
+    std::vector<qvt::platform::PortEntry> ports() const override { return {}; }
+    std::vector<qvt::platform::NamedPort> serial_comm_table() const override {
+        return discovery_.serial_comm_table();
+    }
+    std::vector<qvt::platform::NamedPort> usb_serial_devices() const override {
+        return discovery_.usb_serial_devices();
+    }
+
+  private:
+    qvt::sysfs::SysfsDiscovery discovery_;
+};
+
+TEST(KvbsimPty, StandsForTheControllersUsbInterfaceUntilItHangsUp) {
+    const std::filesystem::path home =
+        std::filesystem::temp_directory_path() / ("kvbsim_usb_" + std::to_string(::getpid()));
+    std::filesystem::remove_all(home);
+    std::filesystem::create_directories(home / "ports");
+    // What a killed adapter run left behind is replaced.
+    std::ofstream(home / "ports" / "COM6.usb") << "VID_0403+PID_6001+AC999\n";
+    int out[2];
+    ASSERT_EQ(::pipe(out), 0);
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        ::dup2(out[1], 1);
+        ::close(out[0]);
+        ::setenv("QVTW2K_HOME", home.c_str(), 1);
+        ::execl(KVBSIM_PATH, "kvbsim", "--com", "6", "--usb-kvb", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(out[1]);
+    const auto deadline = Clock::now() + std::chrono::seconds(10);
+    std::string path = read_until(
+        out[0], deadline, [](const std::string& s) { return s.find('\n') != std::string::npos; });
+    ASSERT_FALSE(path.empty());
+    path.pop_back();
+
+    DiscoveryOnly table(home);
+    const auto search = qvt::startup::USBRS_Search(table);
+    EXPECT_EQ(search.entries, std::vector<std::string>{"COM6    KVB-410USB"});
+    EXPECT_TRUE(search.found);
+    EXPECT_EQ(qvt::startup::CheckVCP(table, "6"), std::nullopt);
+
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(fd, 0);
+    ::kill(pid, SIGUSR1);
+    // The client sees the line end (end of file or an error), not silence.
+    pollfd p{fd, POLLIN, 0};
+    ASSERT_EQ(::poll(&p, 1, 10000), 1);
+    EXPECT_NE(p.revents & (POLLHUP | POLLERR | POLLIN), 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_FALSE(std::filesystem::exists(path));  // the pty is gone although fd holds it
+    EXPECT_FALSE(std::filesystem::exists(home / "ports" / "COM6.usb"));
+    EXPECT_NE(qvt::startup::CheckVCP(table, "6"), std::nullopt);
+    EXPECT_EQ(qvt::startup::USBRS_Search(table).entries, std::vector<std::string>{"none"});
+    ::close(fd);
+    ::close(out[0]);
+    std::filesystem::remove_all(home);
+}
+
+TEST(KvbsimPty, UsbIdentityNeedsAPortNumber) {
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, 2);
+        ::execl(KVBSIM_PATH, "kvbsim", "--usb-rs", "AC1", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2);
 }
 
 }  // namespace
