@@ -1,8 +1,13 @@
 #include "gui/qt_terminal_control.h"
 
+#include <linux/serial.h>
+#include <sys/ioctl.h>
+
 #include <QMetaObject>
 #include <charconv>
+#include <filesystem>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 namespace qvt::gui {
@@ -30,7 +35,28 @@ std::optional<int> to_int(std::string_view s) {
     return value;
 }
 
+// Asks an FTDI adapter's driver to pass received bytes on at once instead of
+// at its latency timer. Best effort: an adapter or kernel that refuses keeps
+// working at the default pace.
+void request_low_latency(int fd) {
+    serial_struct serial{};
+    if (::ioctl(fd, TIOCGSERIAL, &serial) != 0) return;
+    if ((serial.flags & ASYNC_LOW_LATENCY) != 0) return;
+    serial.flags |= ASYNC_LOW_LATENCY;
+    (void)::ioctl(fd, TIOCSSERIAL, &serial);
+}
+
 }  // namespace
+
+std::string tty_driver_of(const std::string& device, const std::string& sysfs_root) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path node = fs::canonical(device, ec);
+    if (ec) return {};
+    const fs::path driver = fs::read_symlink(
+        fs::path(sysfs_root) / "class" / "tty" / node.filename() / "device" / "driver", ec);
+    return ec ? std::string() : driver.filename().string();
+}
 
 std::optional<SerialSettings> parse_settings(const std::string& text) {
     const auto parts = split_commas(text);
@@ -142,6 +168,7 @@ void QtTerminalControl::set_PortOpen(bool open) {
                                            : QSerialPort::HardwareControl);
     if (handshaking_ == 0) port_.setRequestToSend(rts_enable_);
     port_.clearError();
+    if (tty_driver_of(device) == "ftdi_sio") request_low_latency(static_cast<int>(port_.handle()));
     // Bytes that were waiting before the open belong to nobody.
     port_.clear(QSerialPort::Input);
 }

@@ -8,6 +8,13 @@
 // signal: a receive handler may pump the event loop, and a device does not
 // re-signal readyRead while its own signal is still being handled.
 //
+// On an FTDI USB-serial port (driver ftdi_sio) the open also asks the driver
+// for low-latency mode. The adapter otherwise holds received bytes up to its
+// 16 ms latency timer, so a command line and its acknowledgement take about
+// 20 ms; in low-latency mode about 5 ms. The request (ASYNC_LOW_LATENCY via
+// TIOCSSERIAL) needs no privileges; where it is refused the port simply works
+// at the slower pace, so a failure is not reported.
+//
 // A read, write or resource error closes the port and raises exactly one
 // OnComm with an error CommEvent; without that, a vanished device is
 // re-signalled by the port in a tight loop. Screen changes, focus requests and
@@ -32,6 +39,9 @@ struct SerialSettings {
 };
 // Parses "38400,n,8,1"; nothing when the text is malformed.
 std::optional<SerialSettings> parse_settings(const std::string& text);
+// The kernel driver behind a serial device path (links followed), from
+// <sysfs_root>/class/tty/<name>/device/driver; empty when unknown.
+std::string tty_driver_of(const std::string& device, const std::string& sysfs_root = "/sys");
 
 class QtTerminalControl : public QObject, public terminal::ScreenSide {
     Q_OBJECT
