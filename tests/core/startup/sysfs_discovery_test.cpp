@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "core/startup/usbrs_search.h"
 #include "tests/core/startup/temp_dir.h"
@@ -153,6 +154,61 @@ TEST(SysfsDiscovery, LinkWinsOverTheDevicesOwnNumber) {
     EXPECT_EQ(result.entries, (std::vector<std::string>{"COM12    USB-RS", "COM5    KVB-410USB"}));
     EXPECT_TRUE(result.found);
 }
+
+// What the launcher's USB-RS list shows for the machines a user meets.
+struct ListCase {
+    const char* name;
+    std::function<void(FakeMachine&)> build;
+    std::vector<std::string> entries;
+};
+
+class LauncherList : public ::testing::TestWithParam<ListCase> {};
+
+TEST_P(LauncherList, ShowsOnlyTheControllersPorts) {
+    FakeMachine m;
+    GetParam().build(m);
+    NoPorts base;
+    DiscoveringPortTable table(base, m.discovery());
+    const auto result = startup::USBRS_Search(table);
+    EXPECT_EQ(result.entries, GetParam().entries);
+    EXPECT_EQ(result.found, GetParam().entries != std::vector<std::string>{"none"});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Machines, LauncherList,
+    ::testing::Values(
+        ListCase{"NoPort", [](FakeMachine&) {}, {"none"}},
+        ListCase{"PlainSerialPortOnly",
+                 [](FakeMachine& m) { m.plain_tty("ttyS1", "devices/pnp0/00:05", "serial"); },
+                 {"none"}},
+        ListCase{"AdapterOnItsOwnNumber",
+                 [](FakeMachine& m) { m.usb_tty("ttyUSB0", "ftdi_sio", "0403", "6001", "AC7"); },
+                 {"COM33    USB-RS"}},
+        // An FTDI port, but another product: listed as VCP, yet not ours.
+        ListCase{"ForeignProductId",
+                 [](FakeMachine& m) { m.usb_tty("ttyUSB0", "ftdi_sio", "0403", "6015", "AC7"); },
+                 {"none"}},
+        ListCase{"ForeignVendorId",
+                 [](FakeMachine& m) { m.usb_tty("ttyUSB0", "ftdi_sio", "1234", "6001", "KV1"); },
+                 {"none"}},
+        ListCase{"TwoAdaptersSortedAsText",
+                 [](FakeMachine& m) {
+                     m.usb_tty("ttyUSB0", "ftdi_sio", "3b7c", "6003", "KV000042");
+                     m.usb_tty("ttyUSB1", "ftdi_sio", "0403", "6001", "AC00ABCD");
+                     m.port_link(5, m.root() / "dev" / "ttyUSB0");
+                     m.port_link(12, m.root() / "dev" / "ttyUSB1");
+                 },
+                 {"COM12    USB-RS", "COM5    KVB-410USB"}},
+        // A device whose port entry is missing: an identity without its
+        // link, and an adapter whose device node has gone.
+        ListCase{"DeviceWithoutItsPort",
+                 [](FakeMachine& m) {
+                     m.sidecar(8, "VID_3B7C+PID_6003+KV000001\n");
+                     m.usb_tty("ttyUSB2", "ftdi_sio", "0403", "6001", "AC9");
+                     fs::remove(m.root() / "dev" / "ttyUSB2");
+                 },
+                 {"none"}}),
+    [](const auto& p) { return std::string(p.param.name); });
 
 TEST(SysfsDiscovery, NumberRules) {
     struct Case {
