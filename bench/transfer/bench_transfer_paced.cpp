@@ -1,0 +1,151 @@
+// Save and load of a 5,000-line program against the simulated controller with
+// the line paced at 115200 baud in both directions, on the virtual clock.
+//
+// The virtual clock advances only while the line is busy or a prescribed pause
+// runs, so the virtual duration of a transfer against the wire time of its
+// bytes plus its fixed pauses shows any delay the program adds by itself
+// (extra waits, a missed wake-up, a poll interval). Computing costs no virtual
+// time; so the wall time of the whole in-process run (ours, the simulator's
+// and the test double's together) is printed and added on top as a
+// conservative bound for a real line.
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+
+#include "bench/transfer/bench_common.h"
+#include "core/console/console.h"
+#include "core/transfer/qfile.h"
+#include "core/transfer/transfers.h"
+#include "sim/controller.h"
+#include "tests/support/fake_terminal_control.h"
+#include "tests/support/virtual_event_pump.h"
+
+namespace {
+
+using namespace qvt;
+
+// Counts the bytes the transfers take from the line.
+class CountingTerm : public test::FakeTerminalControl {
+  public:
+    using FakeTerminalControl::FakeTerminalControl;
+    std::string Input() override {
+        std::string got = FakeTerminalControl::Input();
+        received += got.size();
+        return got;
+    }
+    std::uint64_t received = 0;
+};
+
+struct Run {
+    double virtual_ms = 0;
+    double wall_ms = 0;
+    std::uint64_t bytes = 0;
+};
+
+}  // namespace
+
+int main() {
+    const std::string dir = bench::scratch_dir();
+    const std::string source = bench::write_program_file(dir + "/in.Q2K");
+    const std::string saved = dir + "/out.Q2K";
+
+    test::VirtualEventPump pump;
+    pump.set_time_limit(24LL * 3600 * 1000);
+    link::SharedState state;
+    CountingTerm term(pump);
+    term.set_PortOpen(true);
+    kvb::sim::Options options;
+    options.baud = bench::kBaud;
+    options.program_area_bytes = 1 << 20;
+    kvb::sim::Controller sim(options);
+    term.connect(&sim);
+    term.set_output_rate(bench::kBaud / 10);
+    link::Dialogue dialogue(state, term, pump);
+    bench::AutoDialogs dialogs;
+    bench::NullClipboard clipboard;
+    transfer::TransferOperations ops(dialogs);
+    std::string prg, pnt, mbk, ime = "1";
+    console::FileNames files{prg, pnt, mbk};
+    console::Console console({state, term, pump, dialogs, clipboard, dialogue, ops, files, ime});
+    transfer::Transfers transfers(
+        {state, term, pump, dialogue, dialogs, console.shell, console.commands, ops, files});
+    ops.attach(&transfers);
+    console.shell.FormShow();
+
+    const auto measure = [&](auto&& body) {
+        Run r;
+        const auto t0 = pump.now_ms();
+        const auto sent0 = term.sent().size();
+        const auto recv0 = term.received;
+        const auto w0 = std::chrono::steady_clock::now();
+        body();
+        r.wall_ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - w0)
+                        .count();
+        r.virtual_ms = static_cast<double>(pump.now_ms() - t0);
+        r.bytes = (term.sent().size() - sent0) + (term.received - recv0);
+        return r;
+    };
+
+    prg = source;
+    state.file_preselected = 1;
+    const Run load = measure([&] { transfers.load.Load68k(); });
+    const std::string load_result = dialogs.texts.empty() ? "" : dialogs.texts.back();
+    const auto processed = transfers.load.last_processed();
+
+    pump.run_for(100);
+    term.set_InBufferCount(0);
+    prg = saved;
+    state.file_preselected = 1;
+    const Run save = measure([&] { transfers.save.Save68k(); });
+    const std::string save_result = dialogs.texts.empty() ? "" : dialogs.texts.back();
+
+    // The round trip: the saved file holds the same statements.
+    transfer::QFileReader a, b;
+    a.open(source);
+    b.open(saved);
+    int lines = 0, differ = 0;
+    const auto squeeze = [](std::string s) {
+        std::erase(s, ' ');
+        return s;
+    };
+    while (!a.eof() || !b.eof()) {
+        if (squeeze(a.read_line()) != squeeze(b.read_line())) ++differ;
+        ++lines;
+    }
+    std::filesystem::remove_all(dir);
+
+    // The clock's rounding of each line and of its acknowledgement.
+    double rounding = 0;
+    const double byte_ms = 10.0 * 1000.0 / bench::kBaud;
+    for (const auto& l : bench::program_lines()) {
+        const double out = static_cast<double>(l.size() + 1) * byte_ms;
+        const double back = 3 * byte_ms;
+        rounding += (std::ceil(out) - out) + (std::ceil(back) - back);
+    }
+    constexpr double kLoadPauses = 500 + 500 + 1000;
+    constexpr double kSavePauses = 250 + 500 + 1000;
+    std::printf("Program transfer of %d lines, in-process controller, line paced at %d baud\n",
+                bench::kLines, bench::kBaud);
+    std::printf("(virtual clock: time passes only on the wire and in prescribed pauses)\n");
+    std::printf("  load: %s, %u lines, %llu bytes on the wire, wall time %.0f ms\n",
+                load_result.c_str(), processed, static_cast<unsigned long long>(load.bytes),
+                load.wall_ms);
+    std::printf("  save: %s, %llu bytes on the wire, wall time %.0f ms\n", save_result.c_str(),
+                static_cast<unsigned long long>(save.bytes), save.wall_ms);
+    std::printf("  round trip: %d lines compared, %d differ\n", lines, differ);
+    bool met = load_result == "Completed" && save_result == "Completed" && differ == 0 &&
+               lines == bench::kLines;
+    const double load_budget = bench::wire_ms(load.bytes) + kLoadPauses;
+    const double save_budget = bench::wire_ms(save.bytes) + kSavePauses;
+    bool ignored = true;
+    bench::print_ratio("load, virtual (1 ms rounding in)", load.virtual_ms, load_budget, &ignored);
+    std::printf("  the 1 ms clock's rounding of the load's line exchanges: %.1f ms\n", rounding);
+    bench::print_ratio("load, virtual time", load.virtual_ms, load_budget + rounding, &met);
+    bench::print_ratio("load, virtual + all CPU time", load.virtual_ms + load.wall_ms,
+                       load_budget + rounding, &met);
+    bench::print_ratio("save, virtual time", save.virtual_ms, save_budget, &met);
+    bench::print_ratio("save, virtual + all CPU time", save.virtual_ms + save.wall_ms, save_budget,
+                       &met);
+    std::printf("  %s\n", met ? "goal met" : "NOT met");
+    return met ? 0 : 1;
+}
