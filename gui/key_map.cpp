@@ -52,6 +52,70 @@ int virtual_key(int qt_key) {
     }
 }
 
+int virtual_key_of_event(int qt_key, const QString& text) {
+    if (const int code = virtual_key(qt_key); code != 0) return code;
+    if (qt_key >= 0x20 && qt_key < 0x7f) {
+        switch (static_cast<char>(qt_key)) {
+            case '!':
+                return '1';
+            case '@':
+                return '2';
+            case '#':
+                return '3';
+            case '$':
+                return '4';
+            case '%':
+                return '5';
+            case '^':
+                return '6';
+            case '&':
+                return '7';
+            case '*':
+                return '8';
+            case '(':
+                return '9';
+            case ')':
+                return '0';
+            case ';':
+            case ':':
+                return vk::Oem1;
+            case '=':
+            case '+':
+                return vk::OemPlus;
+            case ',':
+            case '<':
+                return vk::OemComma;
+            case '-':
+            case '_':
+                return vk::OemMinus;
+            case '.':
+            case '>':
+                return vk::OemPeriod;
+            case '/':
+            case '?':
+                return vk::Oem2;
+            case '`':
+            case '~':
+                return vk::Oem3;
+            case '[':
+            case '{':
+                return vk::Oem4;
+            case '\\':
+            case '|':
+                return vk::Oem5;
+            case ']':
+            case '}':
+                return vk::Oem6;
+            case '\'':
+            case '"':
+                return vk::Oem7;
+            default:
+                break;
+        }
+    }
+    return text.isEmpty() ? 0 : vk::Oem8;
+}
+
 platform::ShiftState shift_state(Qt::KeyboardModifiers modifiers) {
     return {modifiers.testFlag(Qt::ShiftModifier), modifiers.testFlag(Qt::ControlModifier),
             modifiers.testFlag(Qt::AltModifier)};

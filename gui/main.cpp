@@ -8,23 +8,22 @@
 #include <string>
 #include <string_view>
 
-#include "core/link/shared_state.h"
+#include "gui/app.h"
 #include "gui/application.h"
 #include "gui/connection.h"
-#include "gui/main_window.h"
-#include "gui/posix/port_table.h"
-#include "gui/qt_event_pump.h"
-#include "gui/qt_terminal_control.h"
 #include "gui/request_socket.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: qvtw2k --com N [--baud B]\n"
+    "Usage: qvtw2k\n"
+    "       qvtw2k --com N [--baud B]\n"
     "       qvtw2k --port DEVICE [--baud B]\n"
     "       qvtw2k --request TEXT\n"
     "\n"
-    "Terminal for the KVB family of motion controllers.\n"
+    "Terminal for the KVB family of motion controllers. Without arguments the\n"
+    "launcher opens, where the port and the baud rate are chosen; --com and\n"
+    "--port connect at once.\n"
     "\n"
     "  --com N         open COM port N: a link $QVTW2K_HOME/ports/COMN (default\n"
     "                  folder ~/.config/qvtw2k), else /dev/ttyS<N-1>,\n"
@@ -112,10 +111,6 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (options.request) return send_request(argc, argv, *options.request);
-    if (!options.have_port) {
-        std::fprintf(stderr, "qvtw2k: no port given (--com N or --port DEVICE)\n\n%s", kUsage);
-        return 2;
-    }
     std::string no_display;
     if (!qvt::gui::display_available(&no_display)) {
         std::fputs(no_display.c_str(), stderr);
@@ -123,37 +118,17 @@ int main(int argc, char** argv) {
     }
 
     qvt::gui::Application app(argc, argv);
-    qvt::gui::QtEventPump pump;
-    qvt::posix::PosixPortTable ports;
-    qvt::link::SharedState state;
-    qvt::gui::QtTerminalControl term(ports);
-    qvt::gui::MainWindow window(state, term, pump);
-
-    try {
-        qvt::gui::open_controller_port(term, state, options.port);
-    } catch (const qvt::platform::TerminalError& e) {
-        std::fprintf(stderr, "qvtw2k: %s\n", e.what());
-        window.dialogs().MessageBox(
-            "QVTW",
-            std::string("Fail to connect\r\nComm port was already opened or invalid port\r\n") +
-                e.what(),
-            qvt::platform::MsgIcon::None, qvt::platform::MsgButtons::Ok);
-        return 1;
+    qvt::gui::AppOptions app_options;
+    app_options.executable = QCoreApplication::applicationFilePath().toStdString();
+    qvt::gui::App qvt(app_options);
+    qvt.start();
+    if (options.have_port) {
+        // A refused port leaves the launcher up, as the Connect buttons do.
+        const bool open = options.port.device.empty()
+                              ? qvt.connect_com(options.port.com, options.port.baud)
+                              : qvt.connect_device(options.port.device, options.port.baud);
+        if (!open) std::fprintf(stderr, "qvtw2k: the port could not be opened\n");
     }
-    const QString where = options.port.device.empty()
-                              ? QStringLiteral("COM%1").arg(options.port.com)
-                              : QString::fromStdString(options.port.device);
-    window.set_port_caption(where + QLatin1Char(' ') + QString::number(options.port.baud));
-
-    qvt::gui::RequestServer requests(
-        [&window](const std::string& text) { window.set_request_text(text); });
-    QString listen_error;
-    if (!requests.listen(qvt::gui::request_socket_path(), &listen_error)) {
-        std::fprintf(stderr, "qvtw2k: requests are not taken: %s\n",
-                     listen_error.toLocal8Bit().constData());
-    }
-
-    window.show();
-    window.dialogue().ScreenCls();
+    if (qvt.ended()) return 0;
     return app.exec();
 }

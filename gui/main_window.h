@@ -1,76 +1,158 @@
-// A plain main window for the terminal: the view fills it, a status bar
-// below, the hidden request field behind. It wires the control's events to the
-// receive handler and types keys straight through to the controller; menus,
-// pages and the screen editor come with the full console window, which
-// replaces this one.
+// The main terminal window TForm3: the terminal pane above a splitter, the tab
+// pages of the histories, labels and debug log below, the main menu, and the
+// status bar with the activity lamp.
+//
+// How it works: the window is a view of console::MainShell. It builds its
+// menu bar and tab strip by walking the console's tables, redraws the part of
+// itself that the shell names in on_change, and hands every user action to the
+// console: menu choices to console.menu, keys first to the keyboard's window
+// preview (an application event filter sees each key before the focused
+// widget) and then, on the terminal, to the terminal control's key events;
+// tab clicks, focus moves, list keys and double clicks to the shell and the
+// command history. Focus has one owner, the shell: a focus move that the user
+// made (click, Tab) is reported to it, and whatever focus it then decides is
+// applied to the widgets; focus coming back after a message box is not a move.
+//
+// An input method that starts composing on the terminal is the Windows "IME
+// processing key": the keyboard either closes the input method or opens the
+// yellow IME box at the bottom of the terminal, which then takes the
+// composition.
 #pragma once
 
-#include <QLabel>
-#include <QLineEdit>
 #include <QMainWindow>
+#include <array>
 #include <memory>
 
-#include "core/link/dialogue.h"
+#include "core/console/console.h"
 #include "core/link/receive.h"
 #include "core/link/request_field.h"
-#include "core/link/shared_state.h"
-#include "gui/qt_dialogs.h"
 #include "gui/qt_event_pump.h"
 #include "gui/qt_terminal_control.h"
 #include "gui/terminal_view.h"
 
+class QAction;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QSplitter;
+class QTabWidget;
+class QTreeWidget;
+
 namespace qvt::gui {
 
-class MainWindow : public QMainWindow, public link::ReceiveHooks, public link::RequestHooks {
+struct MainWindowDeps {
+    link::SharedState& state;
+    QtTerminalControl& term;
+    QtEventPump& pump;
+    platform::Dialogs& dialogs;
+    platform::Clipboard& clipboard;
+    link::Dialogue& dialogue;
+    console::Operations& ops;
+    console::FileNames files;
+    const std::string& ime_enabled;
+};
+
+class MainWindow : public QMainWindow, public console::ImeControl {
     Q_OBJECT
 
   public:
-    MainWindow(link::SharedState& state, QtTerminalControl& term, QtEventPump& pump,
-               QWidget* parent = nullptr);
+    explicit MainWindow(const MainWindowDeps& deps, QWidget* parent = nullptr);
     ~MainWindow() override;
 
+    console::Console& console() { return console_; }
+    console::MainShell& shell() { return console_.shell; }
+    link::ReceiveProcessor& receive() { return receive_; }
     TerminalView& view() { return *view_; }
-    QtDialogs& dialogs() { return dialogs_; }
-    link::Dialogue& dialogue() { return dialogue_; }
     // What the request socket delivers: it becomes the request field's text.
     void set_request_text(const std::string& text);
-    // Shows where the port is, in status panel 1.
-    void set_port_caption(const QString& caption);
 
-    // ReceiveHooks
-    void termmode_menu_enable() override;
-    void show_rx_chunk(int n) override;
-    bool break_point_window_visible() override { return false; }
-    void close_break_point_window() override {}
-    void Break_Point_Set_Controls() override {}
-    void Break_Point(int) override {}
-    void set_break_checkbox(bool) override {}
+    // The window laid out once without being seen, as the launcher does before
+    // anything is connected.
+    void park();
+    int tab_area_height() const;
+    void set_tab_area_height(int height);
 
-    // RequestHooks
-    void Load68k() override;
-    void CommKeyDown(int& key, platform::ShiftState shift) override;
-    void set_Prg_File(const std::string& path) override { prg_file_ = path; }
+    // Widgets, for the application and the tests.
+    QAction* action(console::MenuItem item) { return actions_[size_t(index_of(item))]; }
+    QTabWidget* pages() { return pages_; }
+    QListWidget* list(console::ListId id) { return lists_[size_t(id)]; }
+    QTreeWidget* label_list() { return label_list_; }
+    QPlainTextEdit* memo() { return memo_; }
+    QPushButton* debug_button() { return debug_button_; }
+    QLineEdit* ime_box() { return ime_box_; }
+    QFrame* lamp() { return lamp_; }
+    QLabel* status_panel(int panel) { return status_[size_t(panel)]; }
+    QPushButton* connect_button() { return connect_button_; }
+
+    // console::ImeControl
+    void close_input_method() override;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
   private:
-    void on_comm();
-    void on_key_press(char& key);
-    void on_port_lost(int comm_event);
-    void set_lamp(const QColor& color);
+    void build_menu();
+    void build_pages();
+    void build_status_bar();
+    void wire_terminal();
+
+    // Shell -> widgets.
+    void on_shell_change(console::ShellChange what);
+    void sync_menu();
+    void sync_pages();
+    void sync_focus();
+    void sync_lamp();
+    void sync_status();
+    void sync_memo();
+    void sync_lists();
+    void sync_ime();
+    void sync_window();
+    QWidget* widget_of(console::Focus place);
+    console::Focus place_of(const QWidget* widget) const;
+
+    // Widgets -> shell (main_window_input.cpp).
+    bool preview_key(QKeyEvent* event);
+    bool preview_input_method(QObject* watched, QInputMethodEvent* event);
+    bool tab_bar_mouse(QMouseEvent* event);
+    bool list_key(console::ListId id, QKeyEvent* event);
+    bool label_list_key(QKeyEvent* event);
+    bool ime_box_key(QKeyEvent* event);
+    void focus_in(QWidget* widget, Qt::FocusReason reason);
+    void list_selection_from_view(console::ListId id);
+    void label_selection_from_view();
 
     link::SharedState& state_;
     QtTerminalControl& term_;
-    QtEventPump& pump_;
-    QtDialogs dialogs_;
-    link::Dialogue dialogue_;
+    console::Console console_;
     link::ReceiveProcessor receive_;
     link::RequestField request_;
+
     TerminalView* view_ = nullptr;
-    QLineEdit* request_edit_ = nullptr;  // MaskEdit1: behind the terminal, never shown
-    QLabel* panel_port_ = nullptr;
-    QLabel* panel_rx_ = nullptr;
-    QLabel* panel_lamp_ = nullptr;
-    QLabel* panel_hint_ = nullptr;
-    std::string prg_file_;
+    QWidget* panel3_ = nullptr;
+    QSplitter* splitter_ = nullptr;
+    QTabWidget* pages_ = nullptr;
+    std::array<QListWidget*, 4> lists_{};
+    QTreeWidget* label_list_ = nullptr;
+    QPlainTextEdit* memo_ = nullptr;
+    QPushButton* debug_button_ = nullptr;
+    QLineEdit* ime_box_ = nullptr;
+    QLineEdit* request_edit_ = nullptr;  // MaskEdit1: behind the panels, never seen
+    QPushButton* connect_button_ = nullptr;
+    QFrame* lamp_ = nullptr;
+    std::array<QLabel*, 4> status_{};
+    std::array<QAction*, console::kMenuItemCount> actions_{};
+
+    int pending_tab_height_ = -1;
+    bool resize_pending_ = false;
+    bool applying_focus_ = false;
+    bool lists_from_view_ = false;
+    bool syncing_lists_ = false;
 };
 
 }  // namespace qvt::gui

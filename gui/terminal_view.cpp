@@ -245,7 +245,7 @@ void TerminalView::type_bytes(const std::string& bytes) {
 }
 
 void TerminalView::keyPressEvent(QKeyEvent* event) {
-    const int vk_code = virtual_key(event->key());
+    const int vk_code = virtual_key_of_event(event->key(), event->text());
     const auto shift = shift_state(event->modifiers());
     if (vk_code != 0 && term_.OnKeyDown) {
         int key = vk_code;
@@ -257,7 +257,7 @@ void TerminalView::keyPressEvent(QKeyEvent* event) {
 
 void TerminalView::keyReleaseEvent(QKeyEvent* event) {
     if (event->isAutoRepeat()) return;
-    const int vk_code = virtual_key(event->key());
+    const int vk_code = virtual_key_of_event(event->key(), event->text());
     if (vk_code != 0 && term_.OnKeyUp) {
         int key = vk_code;
         term_.OnKeyUp(key, shift_state(event->modifiers()));

@@ -1,0 +1,328 @@
+#include "gui/app.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QScreen>
+#include <cstdio>
+
+#include "gui/launcher_window.h"
+#include "gui/main_window.h"
+#include "gui/request_socket.h"
+#include "gui/settings_window.h"
+#include "gui/small_windows.h"
+
+namespace qvt::gui {
+
+// ---- small pieces -------------------------------------------------------------------
+
+platform::MsgResult ActiveWindowDialogs::MessageBox(const std::string& caption,
+                                                    const std::string& text, platform::MsgIcon icon,
+                                                    platform::MsgButtons buttons) {
+    set_parent(QApplication::activeWindow());
+    return QtDialogs::MessageBox(caption, text, icon, buttons);
+}
+
+bool ActiveWindowDialogs::FileDialog(const platform::FileDialogRequest& request,
+                                     std::string& path) {
+    set_parent(QApplication::activeWindow());
+    return QtDialogs::FileDialog(request, path);
+}
+
+void AppOperations::Disconnect1Click() {
+    if (lifecycle_ != nullptr) lifecycle_->Disconnect1Click();
+}
+
+namespace {
+
+startup::ProfileEnv profile_env(const std::filesystem::path& executable) {
+    startup::ProfileEnv env;
+    env.exe_dir = executable.parent_path();
+    const QRect screen = QGuiApplication::primaryScreen() != nullptr
+                             ? QGuiApplication::primaryScreen()->geometry()
+                             : QRect(0, 0, 1024, 768);
+    env.screen_width = screen.width();
+    env.screen_height = screen.height();
+    return env;
+}
+
+int screen_height() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->geometry().height() : 768;
+}
+
+}  // namespace
+
+// ---- creation ---------------------------------------------------------------------------
+
+App::App(const AppOptions& options)
+    : term_(ports_.table),
+      dialogs_(options.dialogs != nullptr ? *options.dialogs : own_dialogs_),
+      processes_(options.processes != nullptr ? *options.processes : own_processes_),
+      dialogue_(state_, term_, pump_),
+      location_(startup::profile_location(options.executable)),
+      executable_(options.executable),
+      ops_(dialogs_, lifecycle_ptr_),
+      listen_for_requests_(options.listen_for_requests) {
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    // TForm1: the launcher.
+    std::string control_path;
+    std::string control_version;
+    link::pdqcom_get_ver(control_path, control_version);
+    launcher_ = std::make_unique<startup::Launcher>(startup::LauncherDeps{
+        state_, term_, pump_, dialogs_, ports_.table, processes_, profile_, *this,
+        location_.profile, profile_env(executable_), control_path, control_version});
+    launcher_window_ = std::make_unique<LauncherWindow>(*launcher_);
+    launcher_->FormCreate(executable_.filename().string());
+
+    // TDataModule2 is the shared objects above. TForm3: the main window.
+    main_window_ = std::make_unique<MainWindow>(
+        MainWindowDeps{state_, term_, pump_, dialogs_, clipboard_, dialogue_, ops_,
+                       console::FileNames{profile_.prg_file, profile_.pnt_file, profile_.mbk_file},
+                       profile_.ime_enabled});
+    lifecycle_ = std::make_unique<link::Lifecycle>(state_, term_, pump_, dialogue_, dialogs_,
+                                                   ports_.table, lifecycle_glue_);
+    lifecycle_ptr_ = lifecycle_.get();
+    auto& shell = main_window_->shell();
+    // The histories sit beside the profile, named like it.
+    shell.FormCreate(location_.profile.string());
+    shell.hooks.save_profile = [this] { save_profile(); };
+    shell.hooks.show_launcher_below_screen = [this] { launcher_->main_window_closed(); };
+    QObject::connect(&term_, &QtTerminalControl::portClosedByError, main_window_.get(),
+                     [this](int comm_event) { lifecycle_->PortFailed(comm_event); });
+    QObject::connect(main_window_->connect_button(), &QPushButton::clicked, main_window_.get(),
+                     [this] { lifecycle_->Button_ConnectClick(); });
+
+    // TForm4 (progress), TFormIOC, TForm15 (window switch) come with their
+    // subsystems; TForm5 (the USB-RS search) has no window of its own here.
+    // TForm6: the system-loader chooser. TForm7: the settings dialog.
+    chooser_ = std::make_unique<LoaderChooser>(launcher_window_.get());
+    settings_ = std::make_unique<startup::SettingsDialog>(
+        profile_, dialogs_,
+        [this](const std::string& text) { launcher_->set_status_text(2, text); });
+    settings_window_ = std::make_unique<SettingsWindow>(*settings_, launcher_window_.get());
+    // TForm_BreakPoint, TForm10, TForm9 come with the debug tools.
+}
+
+App::~App() {
+    lifecycle_ptr_ = nullptr;
+    if (main_window_) {
+        main_window_->shell().hooks = {};
+    }
+}
+
+void App::start() {
+    launcher_window_->show();
+    // Centred on the screen.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        launcher_window_->move(area.center() - launcher_window_->rect().center());
+    }
+    launcher_->FormShow();
+    if (listen_for_requests_) {
+        requests_ = std::make_unique<RequestServer>(
+            [this](const std::string& text) { main_window_->set_request_text(text); });
+        QString error;
+        if (!requests_->listen(request_socket_path(), &error)) {
+            std::fprintf(stderr, "qvtw2k: requests are not taken: %s\n",
+                         error.toLocal8Bit().constData());
+        }
+    }
+}
+
+bool App::connect_com(int com, int baud) {
+    launcher_->set_port_field(std::to_string(com));
+    launcher_->set_baud_index(baud == 38400 ? 0 : 1);
+    launcher_->Button1Click();
+    return term_.PortOpen();
+}
+
+bool App::connect_device(const std::string& device, int baud) {
+    // A device path has no COM number for the presence check to look up; the
+    // control's own error event still notices a device that goes away.
+    term_.set_Device(device);
+    state_.port_is_vcp = 0;
+    if (!launcher_->Connect(0, baud)) return false;
+    set_main_status_text(1, device + " " + std::to_string(baud));
+    return true;
+}
+
+void App::save_profile() {
+    profile_.panel2_height = main_window_->tab_area_height();
+    // Position of the frame (what move() takes), size of the window's inside
+    // (what resize() takes), so a value read back puts the window where it was.
+    const QPoint at = main_window_->pos();
+    profile_.main_window = {at.y(), at.x(), main_window_->width(), main_window_->height()};
+    ++profile_writes_;
+    if (auto error = startup::write_profile_file(location_.profile, profile_,
+                                                 main_window_->shell().visible())) {
+        dialogs_.MessageBox("QVTW2K", *error, platform::MsgIcon::Error, platform::MsgButtons::Ok);
+    }
+}
+
+// ---- launcher hooks ---------------------------------------------------------------------
+
+bool App::main_window_closing() {
+    return main_window_->shell().closing();
+}
+
+void App::set_main_geometry(const startup::WindowGeometry& g) {
+    main_window_->move(g.left, g.top);
+    main_window_->resize(g.width, g.height);
+}
+
+void App::park_main_window() {
+    main_window_->park();
+}
+
+void App::apply_debug_switch(bool on) {
+    main_window_->shell().apply_debug_switch(on);
+}
+
+void App::main_menu_en_ds(bool enabled) {
+    main_window_->shell().menu_en_ds(enabled);
+}
+
+void App::set_main_status_text(int panel, const std::string& text) {
+    main_window_->shell().set_status_text(panel, text);
+}
+
+int App::main_window_height() {
+    return main_window_->height();
+}
+
+void App::place_main_window(int top, int left, int tab_area_height) {
+    main_window_->move(left, top);
+    main_window_->set_tab_area_height(tab_area_height);
+}
+
+void App::show_main_window() {
+    main_window_->show();
+    main_window_->raise();
+    main_window_->activateWindow();
+}
+
+void App::set_main_lamp_yellow() {
+    main_window_->shell().set_lamp(console::Lamp::Yellow);
+}
+
+void App::clear_terminal() {
+    dialogue_.ScreenCls();
+}
+
+void App::start_port_check() {
+    lifecycle_->start_Timer3();
+}
+
+void App::close_main_window() {
+    main_window_->close();
+}
+
+void App::hide_launcher() {
+    launcher_window_->hide();
+}
+
+void App::show_launcher_below_screen() {
+    // The launcher only passes through on the way out; it is moved off the
+    // screen and not mapped, so nothing flashes.
+    launcher_window_->move(launcher_window_->x(), screen_height() + 1000);
+}
+
+void App::bring_launcher_to_front() {
+    launcher_window_->raise();
+    launcher_window_->activateWindow();
+}
+
+void App::close_launcher() {
+    // A hidden window is not closed by the window system; its close handling
+    // runs all the same.
+    if (launcher_window_->isVisible()) {
+        launcher_window_->close();
+    } else {
+        launcher_->FormCloseQuery();
+    }
+}
+
+void App::end_program() {
+    if (ended_) return;
+    ended_ = true;
+    lifecycle_->forced_term();
+}
+
+std::optional<int> App::choose_loader_port(const std::vector<std::string>& items, int selected) {
+    return chooser_->choose(items, selected);
+}
+
+void App::show_settings() {
+    settings_window_->exec();
+}
+
+void App::show_device_list() {
+    if (!device_list_) {
+        device_list_ = std::make_unique<DeviceListWindow>(ports_.discovery, launcher_window_.get());
+    }
+    device_list_->show();
+    device_list_->raise();
+    device_list_->activateWindow();
+}
+
+void App::edit_program_offline() {
+    ops_.Edit_Prg(1);
+}
+
+// ---- the lifecycle's view -------------------------------------------------------------------
+
+void App::LifecycleGlue::all_menu_en_ds(bool enabled) {
+    app_.main_window_->shell().all_menu_en_ds(enabled);
+}
+
+void App::LifecycleGlue::set_pages_enabled(bool on) {
+    app_.main_window_->shell().set_pages_enabled(on);
+    app_.main_window_->shell().set_terminal_enabled(app_.term_.Enabled());
+}
+
+std::string App::LifecycleGlue::connect_button_caption() const {
+    return to_sjis(app_.main_window_->connect_button()->text());
+}
+
+void App::LifecycleGlue::set_connect_button_caption(const std::string& caption) {
+    app_.main_window_->connect_button()->setText(from_sjis(caption));
+    app_.main_window_->connect_button()->adjustSize();
+}
+
+void App::LifecycleGlue::move_connect_button(int top, int left) {
+    app_.main_window_->connect_button()->move(left, top);
+}
+
+void App::LifecycleGlue::set_connect_button_visible(bool on) {
+    auto& shell = app_.main_window_->shell();
+    shell.set_terminal_enabled(app_.term_.Enabled());
+    shell.set_connect_button_visible(on);
+}
+
+void App::LifecycleGlue::set_connect_button_enabled(bool on) {
+    app_.main_window_->connect_button()->setEnabled(on);
+}
+
+void App::LifecycleGlue::focus_connect_button() {
+    app_.main_window_->connect_button()->setFocus();
+}
+
+void App::LifecycleGlue::bring_main_window_to_front() {
+    app_.main_window_->raise();
+    app_.main_window_->activateWindow();
+}
+
+void App::LifecycleGlue::end_program() {
+    app_.main_window_->close();
+    // When the main window had been closed already, the launcher ends the run.
+    app_.end_program();
+}
+
+void App::LifecycleGlue::quit_application() {
+    QCoreApplication::exit(0);
+}
+
+}  // namespace qvt::gui

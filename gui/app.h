@@ -1,0 +1,186 @@
+// The program as a whole: every window created once, in the order the program
+// has always created them, and the objects they share.
+//
+// How it works: App owns the one event pump, the port table, the shared state,
+// the terminal control and the controller dialogue, the profile values, and
+// then the windows in their creation order: the launcher (the first window,
+// whose close ends the program), the main terminal window, the system-loader
+// chooser and the settings dialog. The windows of the subsystems that come
+// later (progress dialog, IO checker, window switch, break points, clear
+// outputs, watch) are created by those subsystems; until then the menu
+// entries that need them say so through console::PendingOperations.
+//
+// App is the glue the core models talk to: it implements the launcher's hooks
+// and the connection lifecycle's view with the real windows, and sets the main
+// window's profile and end-of-run hooks. start() shows the launcher, which
+// reads the profile; a port given on the command line is then connected
+// directly, as if chosen under "Other COM Port".
+#pragma once
+
+#include <QString>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "core/console/operations.h"
+#include "core/link/dialogue.h"
+#include "core/link/lifecycle.h"
+#include "core/link/shared_state.h"
+#include "core/startup/launcher.h"
+#include "core/startup/profile.h"
+#include "core/startup/settings.h"
+#include "gui/app_port_table.h"
+#include "gui/qt_dialogs.h"
+#include "gui/qt_event_pump.h"
+#include "gui/qt_processes.h"
+#include "gui/qt_terminal_control.h"
+
+namespace qvt::gui {
+
+class DeviceListWindow;
+class LauncherWindow;
+class LoaderChooser;
+class MainWindow;
+class RequestServer;
+class SettingsWindow;
+
+// Message boxes owned by whichever window is active when they open.
+class ActiveWindowDialogs : public QtDialogs {
+  public:
+    platform::MsgResult MessageBox(const std::string& caption, const std::string& text,
+                                   platform::MsgIcon icon, platform::MsgButtons buttons) override;
+    bool FileDialog(const platform::FileDialogRequest& request, std::string& path) override;
+};
+
+// The operations of later subsystems, as far as they exist.
+class AppOperations : public console::PendingOperations {
+  public:
+    AppOperations(platform::Dialogs& dialogs, link::Lifecycle*& lifecycle)
+        : PendingOperations(dialogs), lifecycle_(lifecycle) {}
+    void Disconnect1Click() override;
+
+  private:
+    link::Lifecycle*& lifecycle_;
+};
+
+struct AppOptions {
+    std::filesystem::path executable;  // the running program's path
+    // Overrides of the dialogs and the process runner (tests); null: the real ones.
+    platform::Dialogs* dialogs = nullptr;
+    platform::Processes* processes = nullptr;
+    bool listen_for_requests = true;
+};
+
+class App : public startup::LauncherHooks {
+  public:
+    explicit App(const AppOptions& options);
+    ~App() override;
+    App(const App&) = delete;
+    App& operator=(const App&) = delete;
+
+    // Shows the launcher (which reads the profile and searches the ports).
+    void start();
+    // The command-line shortcuts: connect at once, as "Other COM Port" does
+    // for a COM number, or on an explicit device (no presence check then).
+    bool connect_com(int com, int baud);
+    bool connect_device(const std::string& device, int baud);
+
+    bool ended() const { return ended_; }
+
+    link::SharedState& state() { return state_; }
+    QtTerminalControl& term() { return term_; }
+    QtEventPump& pump() { return pump_; }
+    startup::ProfileValues& profile() { return profile_; }
+    const startup::ProfileLocation& location() const { return location_; }
+    startup::Launcher& launcher() { return *launcher_; }
+    startup::SettingsDialog& settings() { return *settings_; }
+    LauncherWindow& launcher_window() { return *launcher_window_; }
+    MainWindow& main_window() { return *main_window_; }
+    SettingsWindow& settings_window() { return *settings_window_; }
+    LoaderChooser& chooser() { return *chooser_; }
+    link::Lifecycle& lifecycle() { return *lifecycle_; }
+    int profile_writes() const { return profile_writes_; }
+
+    // ---- startup::LauncherHooks ---------------------------------------------
+    bool main_window_closing() override;
+    void set_main_geometry(const startup::WindowGeometry& geometry) override;
+    void park_main_window() override;
+    void apply_debug_switch(bool on) override;
+    void main_menu_en_ds(bool enabled) override;
+    void set_main_status_text(int panel, const std::string& text) override;
+    int main_window_height() override;
+    void place_main_window(int top, int left, int tab_area_height) override;
+    void show_main_window() override;
+    void set_main_lamp_yellow() override;
+    void clear_terminal() override;
+    void start_port_check() override;
+    void close_main_window() override;
+    void hide_launcher() override;
+    void show_launcher_below_screen() override;
+    void bring_launcher_to_front() override;
+    void close_launcher() override;
+    void end_program() override;
+    std::optional<int> choose_loader_port(const std::vector<std::string>& items,
+                                          int selected) override;
+    void show_settings() override;
+    void show_device_list() override;
+    void edit_program_offline() override;
+
+  private:
+    // The connection lifecycle's view of the main window.
+    class LifecycleGlue : public link::LifecycleView {
+      public:
+        explicit LifecycleGlue(App& app) : app_(app) {}
+        void all_menu_en_ds(bool enabled) override;
+        void set_pages_enabled(bool on) override;
+        std::string connect_button_caption() const override;
+        void set_connect_button_caption(const std::string& caption) override;
+        void move_connect_button(int top, int left) override;
+        void set_connect_button_visible(bool on) override;
+        void set_connect_button_enabled(bool on) override;
+        void focus_connect_button() override;
+        void bring_main_window_to_front() override;
+        void end_program() override;
+        void quit_application() override;
+
+      private:
+        App& app_;
+    };
+
+    void save_profile();
+
+    // Shared by everything, created first.
+    QtEventPump pump_;
+    AppPortTable ports_;
+    link::SharedState state_;
+    QtTerminalControl term_;
+    ActiveWindowDialogs own_dialogs_;
+    platform::Dialogs& dialogs_;
+    QtClipboard clipboard_;
+    QtProcesses own_processes_;
+    platform::Processes& processes_;
+    link::Dialogue dialogue_;
+    startup::ProfileValues profile_;
+    startup::ProfileLocation location_;
+    std::filesystem::path executable_;
+    link::Lifecycle* lifecycle_ptr_ = nullptr;
+    AppOperations ops_;
+
+    // The windows, in creation order, and their models.
+    std::unique_ptr<startup::Launcher> launcher_;
+    std::unique_ptr<LauncherWindow> launcher_window_;
+    std::unique_ptr<MainWindow> main_window_;
+    LifecycleGlue lifecycle_glue_{*this};
+    std::unique_ptr<link::Lifecycle> lifecycle_;
+    std::unique_ptr<LoaderChooser> chooser_;
+    std::unique_ptr<startup::SettingsDialog> settings_;
+    std::unique_ptr<SettingsWindow> settings_window_;
+    std::unique_ptr<DeviceListWindow> device_list_;
+    std::unique_ptr<RequestServer> requests_;
+    bool listen_for_requests_ = true;
+
+    int profile_writes_ = 0;
+    bool ended_ = false;
+};
+
+}  // namespace qvt::gui

@@ -1,0 +1,176 @@
+// What the user does in the main window, handed to the console: the key
+// preview, the input method, the tab strip, the lists and the IME box.
+#include <QApplication>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTreeWidget>
+
+#include "core/console/virtual_keys.h"
+#include "gui/key_map.h"
+#include "gui/main_window.h"
+#include "gui/qt_dialogs.h"
+
+namespace qvt::gui {
+
+using console::Focus;
+using console::ListId;
+using console::Page;
+
+namespace {
+
+int key_code(const QKeyEvent* event) {
+    return virtual_key_of_event(event->key(), event->text());
+}
+
+}  // namespace
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    const auto type = event->type();
+    if (type == QEvent::KeyPress) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        // The window previews the key once, at the widget that has the focus.
+        if (widget != nullptr && widget->window() == this &&
+            widget == QApplication::focusWidget()) {
+            if (preview_key(static_cast<QKeyEvent*>(event))) return true;
+        }
+        auto* key_event = static_cast<QKeyEvent*>(event);
+        if (watched == ime_box_) return ime_box_key(key_event);
+        if (watched == label_list_) return label_list_key(key_event);
+        for (std::size_t i = 0; i < lists_.size(); ++i) {
+            if (watched == lists_[i]) return list_key(static_cast<ListId>(i), key_event);
+        }
+        return false;
+    }
+    if (type == QEvent::InputMethod && watched != ime_box_) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget != nullptr && widget->window() == this) {
+            return preview_input_method(watched, static_cast<QInputMethodEvent*>(event));
+        }
+        return false;
+    }
+    if (type == QEvent::FocusIn) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget != nullptr && widget->window() == this) {
+            focus_in(widget, static_cast<QFocusEvent*>(event)->reason());
+        }
+        return false;
+    }
+    if (type == QEvent::MouseButtonPress && watched == pages_->tabBar()) {
+        return tab_bar_mouse(static_cast<QMouseEvent*>(event));
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool MainWindow::preview_key(QKeyEvent* event) {
+    int key = key_code(event);
+    if (key == 0) return false;
+    console_.keyboard.FormKeyDown(key, shift_state(event->modifiers()));
+    return key == 0;
+}
+
+bool MainWindow::preview_input_method(QObject* watched, QInputMethodEvent* event) {
+    // Composition starting is the "IME processing key" of the window preview.
+    if (event->preeditString().isEmpty()) return false;
+    if (QApplication::focusWidget() != watched) return false;
+    int key = console::vk::kProcessKey;
+    console_.keyboard.FormKeyDown(key, {});
+    if (key != 0) return false;  // terminal mode: the terminal takes it
+    if (console_.shell.ime_box_visible()) {
+        // The box took the focus; the composition continues there.
+        QCoreApplication::sendEvent(ime_box_, event);
+    }
+    return true;
+}
+
+void MainWindow::focus_in(QWidget* widget, Qt::FocusReason reason) {
+    if (applying_focus_) return;
+    // Only a move the user made counts; focus returning with the window (after
+    // a message box) or set by code is not a move.
+    if (reason != Qt::MouseFocusReason && reason != Qt::TabFocusReason &&
+        reason != Qt::BacktabFocusReason && reason != Qt::ShortcutFocusReason) {
+        return;
+    }
+    const Focus place = place_of(widget);
+    if (place == console_.shell.focus()) return;
+    console_.shell.set_focus(place);
+    if (console_.shell.focus() != place) sync_focus();
+}
+
+bool MainWindow::tab_bar_mouse(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return true;
+    const int index = pages_->tabBar()->tabAt(event->position().toPoint());
+    if (index < 0) return true;
+    auto& shell = console_.shell;
+    if (index != pages_->currentIndex() && !shell.PageControl1Changing(static_cast<Page>(index))) {
+        return true;
+    }
+    shell.PageControl1MouseDown();
+    return true;
+}
+
+bool MainWindow::list_key(ListId id, QKeyEvent* event) {
+    int key = key_code(event);
+    if (key == 0) return false;
+    const auto shift = shift_state(event->modifiers());
+    if (id == ListId::ListBox1) {
+        console_.commands.ListBox1KeyDown(key, shift);
+        if (key == 0) return true;
+        // Enter opens the entry, as a double click does.
+        if (key == console::vk::kReturn) return true;
+        return false;
+    }
+    // The file histories' own keys come with the file tools; Esc returns.
+    if (key == console::vk::kEscape) {
+        console_.shell.focus_terminal();
+        return true;
+    }
+    return false;
+}
+
+bool MainWindow::label_list_key(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        console_.shell.focus_terminal();
+        return true;
+    }
+    return false;
+}
+
+bool MainWindow::ime_box_key(QKeyEvent* event) {
+    char key = 0;
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) key = '\r';
+    if (event->key() == Qt::Key_Escape) key = '\x1b';
+    if (key == 0) return false;
+    console_.keyboard.Edit4KeyPress(key, to_sjis(ime_box_->text()));
+    return key == 0;
+}
+
+void MainWindow::list_selection_from_view(ListId id) {
+    if (syncing_lists_) return;
+    QListWidget* list = lists_[size_t(id)];
+    console::ListModel& model = console_.shell.list(id);
+    lists_from_view_ = true;
+    for (int r = 0; r < list->count() && r < model.count(); ++r) {
+        if (model.selected(r) != list->item(r)->isSelected()) {
+            model.set_selected(r, list->item(r)->isSelected());
+        }
+    }
+    lists_from_view_ = false;
+}
+
+void MainWindow::label_selection_from_view() {
+    if (syncing_lists_) return;
+    const auto items = label_list_->selectedItems();
+    lists_from_view_ = true;
+    console_.shell.labels().set_selected(
+        items.isEmpty() ? -1 : label_list_->indexOfTopLevelItem(items.front()));
+    console_.shell.labels().set_focused(
+        label_list_->indexOfTopLevelItem(label_list_->currentItem()));
+    lists_from_view_ = false;
+}
+
+}  // namespace qvt::gui
