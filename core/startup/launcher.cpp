@@ -51,7 +51,10 @@ void Launcher::FormShow() {
         return;
     }
     // The profile is read once, when the launcher is first shown.
-    if (!profile_read_) read_profile();
+    if (!profile_read_) {
+        read_profile();
+        notify(LauncherChange::Baud);  // the radio group shows the profile's choice
+    }
     hooks_.park_main_window();
     // The break-point window would be placed beside the main window here; it
     // comes with the debug tools.
