@@ -34,7 +34,7 @@ LauncherWindow::LauncherWindow(startup::Launcher& model, QWidget* parent)
     setWindowTitle(QStringLiteral("QVTW2K"));
     setFont(window_font());
     auto* root = new QVBoxLayout(this);
-    root->setContentsMargins(8, 8, 8, 0);
+    root->setContentsMargins(8, 8, 8, 4);
 
     auto make_button = [this](int number, const char* caption) {
         auto* b = new QPushButton(QString::fromLatin1(caption), this);
