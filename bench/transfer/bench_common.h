@@ -23,11 +23,14 @@ inline constexpr int kBaud = 115200;
 inline std::vector<std::string> program_lines() {
     std::vector<std::string> out;
     for (int i = 1; i <= kLines; ++i) {
+        // Appended piece by piece: GCC 12 at -O3 misreads "literal" + string.
         std::string s;
-        if (i % 100 == 1) s = "*L" + std::to_string(i) + ": ";
-        s += "V" + std::to_string(i) + "=V" + std::to_string(i - 1) + "+" + std::to_string(i % 97);
-        if (i % 3 == 0) s += " : W=" + std::to_string(i * 13);
-        if (i % 7 == 0) s += " 'step " + std::to_string(i);
+        const std::string n = std::to_string(i);
+        if (i % 100 == 1) s.append("*L").append(n).append(": ");
+        s.append("V").append(n).append("=V").append(std::to_string(i - 1));
+        s.append("+").append(std::to_string(i % 97));
+        if (i % 3 == 0) s.append(" : W=").append(std::to_string(i * 13));
+        if (i % 7 == 0) s.append(" 'step ").append(n);
         out.push_back(s);
     }
     return out;
