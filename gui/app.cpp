@@ -6,7 +6,9 @@
 #include <QPushButton>
 #include <QScreen>
 #include <cstdio>
+#include <exception>
 
+#include "gui/application.h"
 #include "gui/launcher_window.h"
 #include "gui/main_window.h"
 #include "gui/request_socket.h"
@@ -104,9 +106,18 @@ App::App(const AppOptions& options)
         [this](const std::string& text) { launcher_->set_status_text(2, text); });
     settings_window_ = std::make_unique<SettingsWindow>(*settings_, launcher_window_.get());
     // TForm_BreakPoint, TForm10, TForm9 come with the debug tools.
+
+    // After the vanished port's message, a wait it cut off must not raise a
+    // second box on its way out.
+    if (auto* application = dynamic_cast<Application*>(QCoreApplication::instance())) {
+        application->set_errors_quiet([this] { return lifecycle_ && lifecycle_->ending(); });
+    }
 }
 
 App::~App() {
+    if (auto* application = dynamic_cast<Application*>(QCoreApplication::instance())) {
+        application->set_errors_quiet(nullptr);
+    }
     lifecycle_ptr_ = nullptr;
     if (main_window_) {
         main_window_->shell().hooks = {};
@@ -135,7 +146,7 @@ void App::start() {
 bool App::connect_com(int com, int baud) {
     launcher_->set_port_field(std::to_string(com));
     launcher_->set_baud_index(baud == 38400 ? 0 : 1);
-    launcher_->Button1Click();
+    shortcut_step([this] { launcher_->Button1Click(); });
     return term_.PortOpen();
 }
 
@@ -144,9 +155,24 @@ bool App::connect_device(const std::string& device, int baud) {
     // control's own error event still notices a device that goes away.
     term_.set_Device(device);
     state_.port_is_vcp = 0;
-    if (!launcher_->Connect(0, baud)) return false;
+    bool open = false;
+    shortcut_step([&] { open = launcher_->Connect(0, baud); });
+    if (!open || !term_.PortOpen()) return false;
     set_main_status_text(1, device + " " + std::to_string(baud));
     return true;
+}
+
+// The shortcuts run before the event loop, where no handler would catch an
+// error: a port that vanishes during the connect pause fails the next write.
+// Its error is shown as the loop would show it, or not at all when the
+// lifecycle has already told the user and is ending the program.
+void App::shortcut_step(const std::function<void()>& step) {
+    try {
+        step();
+    } catch (const std::exception& e) {
+        if (lifecycle_->ending()) return;
+        dialogs_.MessageBox("QVTW2K", e.what(), platform::MsgIcon::Error, platform::MsgButtons::Ok);
+    }
 }
 
 void App::save_profile() {

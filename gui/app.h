@@ -19,6 +19,7 @@
 
 #include <QString>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -148,6 +149,7 @@ class App : public startup::LauncherHooks {
     };
 
     void save_profile();
+    void shortcut_step(const std::function<void()>& step);
 
     // Shared by everything, created first.
     QtEventPump pump_;

@@ -5,6 +5,8 @@
 #include <exception>
 #include <string>
 
+#include "gui/qt_dialogs.h"
+
 namespace qvt::gui {
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
@@ -16,13 +18,18 @@ bool Application::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& e) {
-        QMessageBox::critical(activeWindow(), QStringLiteral("QVTW2K"),
-                              QString::fromLocal8Bit(e.what()));
+        show_error(QString::fromLocal8Bit(e.what()));
     } catch (...) {
-        QMessageBox::critical(activeWindow(), QStringLiteral("QVTW2K"),
-                              QStringLiteral("An unknown error ended the operation."));
+        show_error(QStringLiteral("An unknown error ended the operation."));
     }
     return false;
+}
+
+void Application::show_error(const QString& text) {
+    if (errors_quiet_ && errors_quiet_()) return;
+    const QString caption = QStringLiteral("QVTW2K");
+    if (log_message_box(caption, text)) return;
+    QMessageBox::critical(activeWindow(), caption, text);
 }
 
 bool display_available(std::string* message) {

@@ -44,8 +44,56 @@ QString with_default_extension(const QString& path, const std::string& extension
     return path + QLatin1Char('.') + ext;
 }
 
+QString message_log_path() {
+    return qEnvironmentVariable("QVTW2K_MESSAGE_LOG");
+}
+
+QString message_log_line(const QString& caption, const QString& text) {
+    auto escaped = [](const QString& in) {
+        QString out;
+        out.reserve(in.size());
+        for (const QChar c : in) {
+            switch (c.unicode()) {
+                case '\\':
+                    out += QStringLiteral("\\\\");
+                    break;
+                case '\r':
+                    out += QStringLiteral("\\r");
+                    break;
+                case '\n':
+                    out += QStringLiteral("\\n");
+                    break;
+                case '\t':
+                    out += QStringLiteral("\\t");
+                    break;
+                default:
+                    out += c;
+            }
+        }
+        return out;
+    };
+    return escaped(caption) + QLatin1Char('\t') + escaped(text);
+}
+
+bool log_message_box(const QString& caption, const QString& text) {
+    const QString path = message_log_path();
+    if (path.isEmpty()) return false;
+    // Opened per message and closed at once, so a reader sees each line as
+    // soon as the box would have appeared, even if the program dies next.
+    QFile log(path);
+    if (log.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        log.write((message_log_line(caption, text) + QLatin1Char('\n')).toUtf8());
+    }
+    return true;
+}
+
 platform::MsgResult QtDialogs::MessageBox(const std::string& caption, const std::string& text,
                                           platform::MsgIcon icon, platform::MsgButtons buttons) {
+    if (log_message_box(from_sjis(caption), from_sjis(text))) {
+        const bool ok =
+            buttons == platform::MsgButtons::Ok || buttons == platform::MsgButtons::OkCancel;
+        return ok ? platform::MsgResult::Ok : platform::MsgResult::Yes;
+    }
     QMessageBox box(parent_);
     box.setWindowTitle(from_sjis(caption));
     box.setText(from_sjis(text));
@@ -101,6 +149,9 @@ platform::MsgResult QtDialogs::MessageBox(const std::string& caption, const std:
 }
 
 bool QtDialogs::FileDialog(const platform::FileDialogRequest& request, std::string& path) {
+    if (log_message_box(from_sjis(request.title), QStringLiteral("(file dialog, cancelled)"))) {
+        return false;
+    }
     QFileDialog dialog(parent_, from_sjis(request.title));
     if (!request.filters.empty()) dialog.setNameFilter(filter_text(request.filters));
     if (!request.default_extension.empty()) {

@@ -5,6 +5,13 @@
 // 8-bit encoding of the file system, since they name files on this machine.
 // The dialogs are modal: Qt runs a nested event loop, so serial arrivals and
 // timers go on meanwhile.
+//
+// Automation: when the environment variable QVTW2K_MESSAGE_LOG names a file,
+// no message box is shown. Each one is appended to that file as one UTF-8
+// line, caption and text separated by a tab (CR, LF, tab and backslash written
+// as \r, \n, \t and \\), and answered at once with its default button (OK or
+// Yes); a file dialog is logged the same way and cancelled. Scripted runs and
+// end-to-end tests see every message and never wait for a hand on the mouse.
 #pragma once
 
 #include <QString>
@@ -23,6 +30,13 @@ std::string to_sjis(const QString& text);
 QString filter_text(const std::vector<std::pair<std::string, std::string>>& filters);
 // The default extension appended to a chosen name without one ("x" -> "x.Q2K").
 QString with_default_extension(const QString& path, const std::string& extension);
+
+// The message log of QVTW2K_MESSAGE_LOG, or an empty text when boxes are shown.
+QString message_log_path();
+// One logged line's text: the escapes above applied.
+QString message_log_line(const QString& caption, const QString& text);
+// Appends the box to the message log; false (and nothing written) when no log is set.
+bool log_message_box(const QString& caption, const QString& text);
 
 class QtDialogs : public platform::Dialogs {
   public:

@@ -23,47 +23,15 @@
 #include "gui/main_window.h"
 #include "gui/settings_window.h"
 #include "tests/e2e/e2e_support.h"
+#include "tests/gui/app_run.h"
 #include "tests/support/scripted_dialogs.h"
 
 namespace qvt::gui {
 namespace {
 
 namespace fs = std::filesystem;
-
-// A per-user folder for one test, set as QVTW2K_HOME while the test runs.
-struct Home {
-    Home() {
-        setenv("QVTW2K_HOME", dir.path().toLocal8Bit().constData(), 1);
-        fs::create_directories(path() / "ports");
-    }
-    ~Home() { unsetenv("QVTW2K_HOME"); }
-    fs::path path() const { return dir.path().toStdString(); }
-    void write(const std::string& name, const std::string& bytes) const {
-        std::ofstream(path() / name, std::ios::binary) << bytes;
-    }
-    // COM n names the pty; with usb_id the port also passes for a USB-RS one.
-    void link_port(int com, const std::string& device, const std::string& usb_id = "") const {
-        fs::create_symlink(device, path() / "ports" / ("COM" + std::to_string(com)));
-        if (!usb_id.empty()) write("ports/COM" + std::to_string(com) + ".usb", usb_id + "\n");
-    }
-    QTemporaryDir dir;
-};
-
-struct AppRun {
-    explicit AppRun(const Home& home) {
-        options.executable = home.path() / "bin" / "qvtw2k";
-        options.dialogs = &dialogs;
-        options.listen_for_requests = false;
-        app = std::make_unique<App>(options);
-        app->start();
-    }
-    MainWindow& main() { return app->main_window(); }
-    TerminalView& view() { return app->main_window().view(); }
-
-    test::ScriptedDialogs dialogs;
-    AppOptions options;
-    std::unique_ptr<App> app;
-};
+using test::AppRun;
+using test::Home;
 
 const char* kNoStop = "[Comport]\r\nquit_connecting=0\r\n";
 
