@@ -159,13 +159,11 @@ bool QtDialogs::FileDialog(const platform::FileDialogRequest& request, std::stri
         if (ext.startsWith(QLatin1Char('.'))) ext.remove(0, 1);
         dialog.setDefaultSuffix(ext);
     }
-    if (request.save) {
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setFileMode(QFileDialog::AnyFile);
-    } else {
-        dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setFileMode(QFileDialog::ExistingFile);
-    }
+    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.must_exist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.overwrite_prompt);
+    // no_change_dir needs nothing: this dialog never moves the process's
+    // current folder.
     if (!request.initial_file.empty()) {
         const QFileInfo initial(QFile::decodeName(request.initial_file.c_str()));
         if (initial.dir().exists()) dialog.setDirectory(initial.dir());

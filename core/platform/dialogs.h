@@ -18,7 +18,14 @@ enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MsgResult { Ok, Cancel, Yes, No };
 
 struct FileDialogRequest {
-    bool save = false;  // save dialog (overwrite prompt) or open dialog (must exist)
+    bool save = false;  // save dialog, else open dialog
+    // Ask before a chosen existing file is replaced (save dialogs).
+    bool overwrite_prompt = false;
+    // Accept only names of files that exist.
+    bool must_exist = false;
+    // Leave the process's current folder where it was, whatever folder the
+    // user browsed to.
+    bool no_change_dir = false;
     std::string title;
     // Filters as pairs (description, pattern such as "*.Q2K").
     std::vector<std::pair<std::string, std::string>> filters;
@@ -27,13 +34,12 @@ struct FileDialogRequest {
 };
 
 class Dialogs {
-public:
+  public:
     virtual ~Dialogs() = default;
     virtual MsgResult MessageBox(const std::string& caption, const std::string& text, MsgIcon icon,
                                  MsgButtons buttons) = 0;
     // Returns true and the chosen path on OK; false (path untouched) on cancel.
     virtual bool FileDialog(const FileDialogRequest& request, std::string& path) = 0;
 };
-
 
 }  // namespace qvt::platform

@@ -7,6 +7,8 @@ namespace qvt::startup {
 platform::FileDialogRequest editor_file_request(const std::string& current) {
     platform::FileDialogRequest request;
     request.save = false;
+    request.overwrite_prompt = false;
+    request.must_exist = false;
     request.title = "External Editor";
     request.filters = {{"exe files (*.exe)", "*.exe"}, {"All files (*)", "*"}};
     request.initial_file = current;

@@ -7,9 +7,10 @@ namespace qvt::transfer {
 platform::FileDialogRequest make_file_request(const FileDialogOptions& options,
                                               const std::string& file_name) {
     platform::FileDialogRequest request;
-    // The platform dialog knows two kinds: the save dialog asks before
-    // overwriting, the open dialog takes what the user names.
     request.save = !options.open;
+    request.overwrite_prompt = options.overwrite_prompt;
+    request.must_exist = options.must_exist;
+    request.no_change_dir = options.no_change_dir;
     request.title = options.title;
     request.filters = options.filter;
     request.default_extension = options.default_ext;

@@ -1,5 +1,7 @@
 #include "tests/support/scripted_dialogs.h"
 
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 namespace qvt::test {
@@ -28,6 +30,9 @@ bool ScriptedDialogs::FileDialog(const platform::FileDialogRequest& request, std
     std::optional<std::string> answer = std::move(files_.front());
     files_.pop_front();
     if (!answer) return false;
+    // The real dialog does not let a missing file through when it must exist.
+    std::error_code ec;
+    if (request.must_exist && !std::filesystem::exists(*answer, ec)) return false;
     path = std::move(*answer);
     return true;
 }

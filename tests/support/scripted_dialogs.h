@@ -6,7 +6,8 @@
 // that needs something to happen while the box is open (the real box pumps
 // events) sets while_open, which runs inside the call. FileDialog() records the
 // request and answers with the next queued path; an empty queue or a queued
-// nothing means the user cancelled.
+// nothing means the user cancelled, and so does a queued name of a missing file
+// when the request says the file must exist (the real dialog refuses it).
 #pragma once
 
 #include <deque>

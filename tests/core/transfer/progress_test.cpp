@@ -37,6 +37,36 @@ TEST(Progress, PinAbortAndCaptionDrag) {
     EXPECT_GE(changes, 2);
 }
 
+TEST(FileDialog, EachOptionReachesThePlatformRequestAlone) {
+    struct Case {
+        bool open, no_change_dir, overwrite_prompt, must_exist;
+    };
+    for (const Case c : {Case{true, false, false, false}, Case{false, false, true, false},
+                         Case{true, true, false, false}, Case{true, false, false, true},
+                         Case{false, true, true, true}}) {
+        FileDialogOptions o;
+        o.open = c.open;
+        o.no_change_dir = c.no_change_dir;
+        o.overwrite_prompt = c.overwrite_prompt;
+        o.must_exist = c.must_exist;
+        const platform::FileDialogRequest r = make_file_request(o, "x");
+        EXPECT_EQ(r.save, !c.open);
+        EXPECT_EQ(r.no_change_dir, c.no_change_dir);
+        EXPECT_EQ(r.overwrite_prompt, c.overwrite_prompt);
+        EXPECT_EQ(r.must_exist, c.must_exist);
+    }
+}
+
+TEST(FileDialog, AMissingFileDoesNotPassWhereItMustExist) {
+    test::ScriptedDialogs dialogs;
+    FileDialogOptions o;
+    o.must_exist = true;
+    std::string name = "kept";
+    dialogs.push_file("/nonexistent/dir/p.Q2K");
+    EXPECT_FALSE(OpenSaveFileDialog(dialogs, o, name));
+    EXPECT_EQ(name, "kept");
+}
+
 TEST(FileDialog, NameStoredOnlyOnOkWithTheDefaultExtension) {
     test::ScriptedDialogs dialogs;
     FileDialogOptions o;

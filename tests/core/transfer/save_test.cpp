@@ -24,6 +24,9 @@ TEST(Save, WritesTheListingAndRestoresTheWindow) {
 
     const auto& req = rig.dialogs.file_requests().at(0);
     EXPECT_TRUE(req.save);
+    EXPECT_TRUE(req.overwrite_prompt);
+    EXPECT_FALSE(req.must_exist);
+    EXPECT_FALSE(req.no_change_dir);
     EXPECT_EQ(req.title, "Save Program");
     EXPECT_EQ(req.initial_file, rig.dir.file("old"));  // extension removed
     EXPECT_EQ(ScratchDir::read(target), "A=1\r\nPRINT \"x'y\" " + std::string(20, ' ') +
