@@ -44,8 +44,8 @@ struct TransferHooks {
     // where FileHistories::popup_position() says; the view calls back
     // LOAD2Click and the others.
     std::function<void()> show_file_menu;
-    // The controller's revision; unset: the transfers ask the controller
-    // themselves.
+    // The connection lifecycle's revision query ("VER"), which the load asks
+    // before it clears the program; unset: nothing is asked.
     std::function<int()> GetKVB68KVersion;
 };
 

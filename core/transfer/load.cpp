@@ -4,7 +4,6 @@
 #include <exception>
 
 #include "core/transfer/file_dialog.h"
-#include "core/transfer/revision.h"
 
 namespace qvt::transfer {
 
@@ -84,11 +83,9 @@ void ProgramLoad::Load68k() {
         d_.term.set_Output("\x01");
         d_.dialogue.CommOutBufferWiatZero();
         d_.dialogue.Wait_Prompt();
-        if (hooks_.GetKVB68KVersion) {
-            hooks_.GetKVB68KVersion();
-        } else {
-            query_revision(d_.state, d_.term, d_.pump, d_.dialogue);
-        }
+        // The revision decides nothing here; the question is part of the
+        // conversation all the same.
+        if (hooks_.GetKVB68KVersion) hooks_.GetKVB68KVersion();
 
         d_.state.abort_request = 0;
         d_.term.set_InBufferCount(0);

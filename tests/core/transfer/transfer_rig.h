@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "core/console/console.h"
+#include "core/link/lifecycle.h"
+#include "core/platform/port_table.h"
 #include "core/transfer/transfers.h"
 #include "tests/support/link_rig.h"
 
@@ -28,6 +30,29 @@ class RecordingTransferOps : public transfer::TransferOperations {
     void Edit_Prg(int) override { calls.push_back("Edit_Prg"); }
     void Edit_pnt(int) override { calls.push_back("Edit_pnt"); }
     void Edit_Mbk(int) override { calls.push_back("Edit_Mbk"); }
+};
+
+// The lifecycle is here only for its revision query; its windows and ports
+// stay out of the way.
+class NoLifecycleView : public link::LifecycleView {
+  public:
+    void all_menu_en_ds(bool) override {}
+    void set_pages_enabled(bool) override {}
+    std::string connect_button_caption() const override { return {}; }
+    void set_connect_button_caption(const std::string&) override {}
+    void move_connect_button(int, int) override {}
+    void set_connect_button_visible(bool) override {}
+    void set_connect_button_enabled(bool) override {}
+    void focus_connect_button() override {}
+    void bring_main_window_to_front() override {}
+    void end_program() override {}
+    void quit_application() override {}
+};
+
+class NoPortTable : public platform::PortTable {
+  public:
+    std::optional<std::string> device_of(int) const override { return std::nullopt; }
+    std::vector<platform::PortEntry> ports() const override { return {}; }
 };
 
 class ScratchDir {
@@ -69,6 +94,7 @@ class ScratchDir {
 struct TransferRig : LinkRig {
     TransferRig() {
         ops.attach(&transfers);
+        transfers.hooks.GetKVB68KVersion = [this] { return lifecycle.GetKVB68KVersion(); };
         console.shell.FormShow();
     }
 
@@ -99,6 +125,9 @@ struct TransferRig : LinkRig {
         {state, term, pump, dialogs, clipboard, dialogue, ops, files, ime_enabled}};
     transfer::Transfers transfers{
         {state, term, pump, dialogue, dialogs, console.shell, console.commands, ops, files}};
+    NoPortTable ports;
+    NoLifecycleView lifecycle_view;
+    link::Lifecycle lifecycle{state, term, pump, dialogue, dialogs, ports, lifecycle_view};
 };
 
 }  // namespace qvt::test
