@@ -2,15 +2,20 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFile>
 #include <QFileInfo>
 #include <QPushButton>
 #include <QScreen>
+#include <QTreeWidget>
+#include <QUrl>
 #include <cstdio>
 #include <exception>
 
 #include "gui/application.h"
 #include "gui/launcher_window.h"
 #include "gui/main_window.h"
+#include "gui/progress_dialog.h"
 #include "gui/request_socket.h"
 #include "gui/settings_window.h"
 #include "gui/small_windows.h"
@@ -97,8 +102,17 @@ App::App(const AppOptions& options)
     QObject::connect(main_window_->connect_button(), &QPushButton::clicked, main_window_.get(),
                      [this] { lifecycle_->Button_ConnectClick(); });
 
-    // TForm4 (progress), TFormIOC, TForm15 (window switch) come with their
-    // subsystems; TForm5 (the USB-RS search) has no window of its own here.
+    // TForm4: the progress dialog, with the transfers whose progress it shows.
+    transfers_ = std::make_unique<transfer::Transfers>(transfer::TransferDeps{
+        state_, term_, pump_, dialogue_, dialogs_, shell, main_window_->console().commands, ops_,
+        console::FileNames{profile_.prg_file, profile_.pnt_file, profile_.mbk_file}});
+    set_transfer_hooks();
+    ops_.attach(transfers_.get());
+    main_window_->attach_transfers(transfers_.get());
+    progress_window_ = std::make_unique<ProgressDialog>(transfers_->progress, main_window_.get());
+
+    // TFormIOC, TForm15 (window switch) come with their subsystems; TForm5
+    // (the USB-RS search) has no window of its own here.
     // TForm6: the system-loader chooser. TForm7: the settings dialog.
     chooser_ = std::make_unique<LoaderChooser>(launcher_window_.get());
     settings_ = std::make_unique<startup::SettingsDialog>(
@@ -119,9 +133,29 @@ App::~App() {
         application->set_errors_quiet(nullptr);
     }
     lifecycle_ptr_ = nullptr;
+    progress_window_.reset();
+    ops_.attach(nullptr);
     if (main_window_) {
+        main_window_->attach_transfers(nullptr);
         main_window_->shell().hooks = {};
     }
+    transfers_.reset();
+}
+
+void App::set_transfer_hooks() {
+    transfer::TransferHooks& hooks = transfers_->hooks;
+    // The label column stretches, so it leaves room for a scroll bar by
+    // itself; what is left is laying the list out anew.
+    hooks.narrow_label_column = [this](bool) { main_window_->label_list()->doItemsLayout(); };
+    hooks.open_folder = [](const std::string& folder) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QFile::decodeName(folder.c_str())));
+    };
+    hooks.bring_main_window_to_front = [this] {
+        main_window_->raise();
+        main_window_->activateWindow();
+    };
+    hooks.show_file_menu = [this] { main_window_->show_file_menu(); };
+    hooks.GetKVB68KVersion = [this] { return lifecycle_->GetKVB68KVersion(); };
 }
 
 void App::start() {

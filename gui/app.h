@@ -6,9 +6,11 @@
 // then the windows in their creation order: the launcher (the first window,
 // whose close ends the program), the main terminal window, the system-loader
 // chooser and the settings dialog. The windows of the subsystems that come
-// later (progress dialog, IO checker, window switch, break points, clear
-// outputs, watch) are created by those subsystems; until then the menu
-// entries that need them say so through console::PendingOperations.
+// later (IO checker, window switch, break points, clear outputs, watch) are
+// created by those subsystems; until then the menu entries that need them say
+// so through console::PendingOperations. The files-and-transfer subsystem is
+// built right after the main window, whose console it borrows, together with
+// its progress dialog.
 //
 // App is the glue the core models talk to: it implements the launcher's hooks
 // and the connection lifecycle's view with the real windows, and sets the main
@@ -30,6 +32,7 @@
 #include "core/startup/launcher.h"
 #include "core/startup/profile.h"
 #include "core/startup/settings.h"
+#include "core/transfer/transfers.h"
 #include "gui/app_port_table.h"
 #include "gui/qt_dialogs.h"
 #include "gui/qt_event_pump.h"
@@ -42,6 +45,7 @@ class DeviceListWindow;
 class LauncherWindow;
 class LoaderChooser;
 class MainWindow;
+class ProgressDialog;
 class RequestServer;
 class SettingsWindow;
 
@@ -54,10 +58,10 @@ class ActiveWindowDialogs : public QtDialogs {
 };
 
 // The operations of later subsystems, as far as they exist.
-class AppOperations : public console::PendingOperations {
+class AppOperations : public transfer::TransferOperations {
   public:
     AppOperations(platform::Dialogs& dialogs, link::Lifecycle*& lifecycle)
-        : PendingOperations(dialogs), lifecycle_(lifecycle) {}
+        : TransferOperations(dialogs), lifecycle_(lifecycle) {}
     void Disconnect1Click() override;
 
   private:
@@ -100,6 +104,8 @@ class App : public startup::LauncherHooks {
     SettingsWindow& settings_window() { return *settings_window_; }
     LoaderChooser& chooser() { return *chooser_; }
     link::Lifecycle& lifecycle() { return *lifecycle_; }
+    transfer::Transfers& transfers() { return *transfers_; }
+    ProgressDialog& progress_dialog() { return *progress_window_; }
     int profile_writes() const { return profile_writes_; }
 
     // ---- startup::LauncherHooks ---------------------------------------------
@@ -149,6 +155,7 @@ class App : public startup::LauncherHooks {
     };
 
     void save_profile();
+    void set_transfer_hooks();
     void shortcut_step(const std::function<void()>& step);
 
     // Shared by everything, created first.
@@ -174,6 +181,8 @@ class App : public startup::LauncherHooks {
     std::unique_ptr<MainWindow> main_window_;
     LifecycleGlue lifecycle_glue_{*this};
     std::unique_ptr<link::Lifecycle> lifecycle_;
+    std::unique_ptr<transfer::Transfers> transfers_;
+    std::unique_ptr<ProgressDialog> progress_window_;
     std::unique_ptr<LoaderChooser> chooser_;
     std::unique_ptr<startup::SettingsDialog> settings_;
     std::unique_ptr<SettingsWindow> settings_window_;

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -20,6 +21,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "core/transfer/transfers.h"
 #include "gui/fonts.h"
 #include "gui/qt_dialogs.h"
 
@@ -97,6 +99,7 @@ MainWindow::MainWindow(const MainWindowDeps& d, QWidget* parent)
     build_menu();
     build_pages();
     build_status_bar();
+    build_file_menu();
     wire_terminal();
     qApp->installEventFilter(this);
 
@@ -158,6 +161,13 @@ void MainWindow::build_pages() {
     header->resizeSection(1, 150);
     connect(label_list_, &QTreeWidget::itemSelectionChanged, this,
             [this] { label_selection_from_view(); });
+    header->setSectionsClickable(true);
+    connect(header, &QHeaderView::sectionClicked, this, [this](int column) {
+        if (transfers_ != nullptr) transfers_->labels.ListView1ColumnClick(column);
+    });
+    connect(label_list_, &QTreeWidget::itemDoubleClicked, this, [this] {
+        if (transfers_ != nullptr) transfers_->labels.ListView1DblClick();
+    });
 
     for (std::size_t i = 0; i < lists_.size(); ++i) {
         auto* list = new QListWidget;
@@ -178,6 +188,11 @@ void MainWindow::build_pages() {
     }
     connect(lists_[0], &QListWidget::itemDoubleClicked, this,
             [this] { console_.commands.ListBox1DblClick(); });
+    for (const ListId id : {ListId::ListBox2, ListId::ListBox3, ListId::ListBox4}) {
+        connect(lists_[size_t(id)], &QListWidget::itemDoubleClicked, this, [this, id] {
+            if (transfers_ != nullptr) transfers_->histories.ListDblClick(id);
+        });
+    }
 
     auto* debug_page = new QWidget;
     auto* debug_layout = new QHBoxLayout(debug_page);
@@ -228,6 +243,39 @@ void MainWindow::build_status_bar() {
     status_[0] = nullptr;
     statusBar()->addWidget(bar, 1);
     lamp_->setFixedHeight(std::max(2, status_[1]->sizeHint().height() - 2));
+}
+
+void MainWindow::build_file_menu() {
+    // PopupMenu1: never shown by a right click, only on the histories' request.
+    file_menu_ = new QMenu(this);
+    const auto add = [this](const char* caption, void (transfer::FileHistories::*handler)()) {
+        QAction* action = file_menu_->addAction(QString::fromLatin1(caption));
+        connect(action, &QAction::triggered, this, [this, handler] {
+            if (transfers_ != nullptr) (transfers_->histories.*handler)();
+        });
+    };
+    add("Load from File", &transfer::FileHistories::LOAD2Click);
+    add("Save to File", &transfer::FileHistories::SAVE2Click);
+    add("Edit File", &transfer::FileHistories::EDIT3Click);
+    file_menu_->addSeparator();
+    add("File Explorer", &transfer::FileHistories::Explorer1Click);
+}
+
+QWidget* MainWindow::lower_panel() {
+    return splitter_->widget(1);
+}
+
+void MainWindow::show_file_menu() {
+    const QRect frame = frameGeometry();
+    const int panel2_top = lower_panel()->mapTo(this, QPoint(0, 0)).y();
+    const transfer::PopupPosition at =
+        transfer::FileHistories::popup_position(frame.x(), frame.y(), panel2_top);
+    file_menu_->popup(QPoint(at.x, at.y));
+}
+
+void MainWindow::attach_transfers(transfer::Transfers* transfers) {
+    transfers_ = transfers;
+    setAcceptDrops(transfers != nullptr);
 }
 
 void MainWindow::wire_terminal() {
@@ -445,7 +493,13 @@ void MainWindow::sync_lists() {
     }
     const console::LabelListModel& labels = console_.shell.labels();
     const QSignalBlocker block(label_list_);
-    if (label_list_->topLevelItemCount() != labels.count()) {
+    bool same_rows = label_list_->topLevelItemCount() == labels.count();
+    for (int r = 0; same_rows && r < labels.count(); ++r) {
+        const auto& row = labels.rows()[size_t(r)];
+        const QTreeWidgetItem* item = label_list_->topLevelItem(r);
+        same_rows = item->text(0) == from_sjis(row.label) && item->text(1) == from_sjis(row.line);
+    }
+    if (!same_rows) {
         label_list_->clear();
         for (const auto& row : labels.rows()) {
             label_list_->addTopLevelItem(

@@ -13,6 +13,11 @@
 // made (click, Tab) is reported to it, and whatever focus it then decides is
 // applied to the widgets; focus coming back after a message box is not a move.
 //
+// The transfers, once attached, take the file histories' and the label list's
+// keys, clicks and double clicks, the files dropped on the window (accepted
+// when they are local files, handed over in drop order once the drop is
+// over), and pop up the history's action menu PopupMenu1 on request.
+//
 // An input method that starts composing on the terminal is the Windows "IME
 // processing key": the keyboard either closes the input method or opens the
 // yellow IME box at the bottom of the terminal, which then takes the
@@ -32,6 +37,7 @@
 
 class QAction;
 class QFrame;
+class QMenu;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -40,6 +46,10 @@ class QPushButton;
 class QSplitter;
 class QTabWidget;
 class QTreeWidget;
+
+namespace qvt::transfer {
+class Transfers;
+}
 
 namespace qvt::gui {
 
@@ -69,6 +79,15 @@ class MainWindow : public QMainWindow, public console::ImeControl {
     // What the request socket delivers: it becomes the request field's text.
     void set_request_text(const std::string& text);
 
+    // The files-and-transfer subsystem, built after the window (it borrows
+    // the console); null detaches it.
+    void attach_transfers(transfer::Transfers* transfers);
+    // PopupMenu1 at the histories' position over this window.
+    void show_file_menu();
+    QMenu* file_menu() { return file_menu_; }
+    // Panel2: the lower panel holding the pages.
+    QWidget* lower_panel();
+
     // The window laid out once without being seen, as the launcher does before
     // anything is connected.
     void park();
@@ -95,11 +114,15 @@ class MainWindow : public QMainWindow, public console::ImeControl {
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     void build_menu();
     void build_pages();
     void build_status_bar();
+    void build_file_menu();
     void wire_terminal();
 
     // Shell -> widgets.
@@ -147,6 +170,8 @@ class MainWindow : public QMainWindow, public console::ImeControl {
     QFrame* lamp_ = nullptr;
     std::array<QLabel*, 4> status_{};
     std::array<QAction*, console::kMenuItemCount> actions_{};
+    QMenu* file_menu_ = nullptr;
+    transfer::Transfers* transfers_ = nullptr;
 
     int pending_tab_height_ = -1;
     bool resize_pending_ = false;

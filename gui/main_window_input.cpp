@@ -1,16 +1,22 @@
-// What the user does in the main window, handed to the console: the key
-// preview, the input method, the tab strip, the lists and the IME box.
+// What the user does in the main window, handed to the console and the
+// transfers: the key preview, the input method, the tab strip, the lists, the
+// IME box and dropped files.
 #include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTreeWidget>
 
 #include "core/console/virtual_keys.h"
+#include "core/transfer/transfers.h"
 #include "gui/key_map.h"
 #include "gui/main_window.h"
 #include "gui/qt_dialogs.h"
@@ -23,8 +29,23 @@ using console::Page;
 
 namespace {
 
+// The keyboard's menu key, which the histories take for Enter.
+constexpr int kContextMenuKey = 93;
+
 int key_code(const QKeyEvent* event) {
+    if (event->key() == Qt::Key_Menu) return kContextMenuKey;
     return virtual_key_of_event(event->key(), event->text());
+}
+
+// The local files of a drop, in drop order; empty when anything else is in it.
+std::vector<std::string> dropped_files(const QMimeData* data) {
+    std::vector<std::string> names;
+    if (data == nullptr || !data->hasUrls()) return names;
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile()) return {};
+        names.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
+    }
+    return names;
 }
 
 }  // namespace
@@ -62,6 +83,18 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     }
     if (type == QEvent::MouseButtonPress && watched == pages_->tabBar()) {
         return tab_bar_mouse(static_cast<QMouseEvent*>(event));
+    }
+    if (type == QEvent::MouseButtonRelease && watched == label_list_->viewport() &&
+        transfers_ != nullptr && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        // ListView1Click may open a box and read a file; it runs once the
+        // click is over.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (transfers_ != nullptr) transfers_->labels.ListView1Click();
+            },
+            Qt::QueuedConnection);
+        return false;
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -124,7 +157,10 @@ bool MainWindow::list_key(ListId id, QKeyEvent* event) {
         if (key == console::vk::kReturn) return true;
         return false;
     }
-    // The file histories' own keys come with the file tools; Esc returns.
+    if (transfers_ != nullptr) {
+        transfers_->histories.ListKeyDown(id, key, shift);
+        return key == 0;
+    }
     if (key == console::vk::kEscape) {
         console_.shell.focus_terminal();
         return true;
@@ -133,6 +169,12 @@ bool MainWindow::list_key(ListId id, QKeyEvent* event) {
 }
 
 bool MainWindow::label_list_key(QKeyEvent* event) {
+    if (transfers_ != nullptr) {
+        int key = key_code(event);
+        if (key == 0) return false;
+        transfers_->labels.ListView1KeyDown(key, shift_state(event->modifiers()));
+        return key == 0;
+    }
     if (event->key() == Qt::Key_Escape) {
         console_.shell.focus_terminal();
         return true;
@@ -171,6 +213,33 @@ void MainWindow::label_selection_from_view() {
     console_.shell.labels().set_focused(
         label_list_->indexOfTopLevelItem(label_list_->currentItem()));
     lists_from_view_ = false;
+}
+
+// ---- dropped files ----------------------------------------------------------------
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (transfers_ != nullptr && !dropped_files(event->mimeData()).empty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
+    if (transfers_ != nullptr && !dropped_files(event->mimeData()).empty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    std::vector<std::string> names = dropped_files(event->mimeData());
+    if (transfers_ == nullptr || names.empty()) return;
+    event->acceptProposedAction();
+    // The drop is released first; the load it starts runs from the event loop.
+    QMetaObject::invokeMethod(
+        this,
+        [this, names = std::move(names)] {
+            if (transfers_ != nullptr) transfers_->drops.FilesDropped(names);
+        },
+        Qt::QueuedConnection);
 }
 
 }  // namespace qvt::gui
