@@ -181,7 +181,8 @@ bool App::connect_com(int com, int baud) {
     launcher_->set_port_field(std::to_string(com));
     launcher_->set_baud_index(baud == 38400 ? 0 : 1);
     shortcut_step([this] { launcher_->Button1Click(); });
-    return term_.PortOpen();
+    // A port that opened and vanished at once has ended the run, not failed.
+    return term_.PortOpen() || lifecycle_->ending();
 }
 
 bool App::connect_device(const std::string& device, int baud) {
@@ -191,7 +192,7 @@ bool App::connect_device(const std::string& device, int baud) {
     state_.port_is_vcp = 0;
     bool open = false;
     shortcut_step([&] { open = launcher_->Connect(0, baud); });
-    if (!open || !term_.PortOpen()) return false;
+    if (!open) return false;
     set_main_status_text(1, device + " " + std::to_string(baud));
     return true;
 }

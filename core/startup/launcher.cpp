@@ -107,7 +107,7 @@ void Launcher::Button1Click() {
     state_.port_is_vcp = 0;
     const auto port = port_number(*plan.port);
     if (!port) return;
-    if (Connect(*port, plan.baud)) connected(*port);
+    connect_and_watch(*port, plan.baud);
     hooks_.set_main_status_text(1, plan.status_text);
 }
 
@@ -123,7 +123,7 @@ void Launcher::Button9Click() {
     state_.port_is_vcp = 1;
     hooks_.set_main_status_text(1, plan.status_text);
     const auto port = port_number(*plan.port);
-    if (port && Connect(*port, plan.baud)) connected(*port);
+    if (port) connect_and_watch(*port, plan.baud);
 }
 
 void Launcher::ListBox1KeyDown(int& key) {
@@ -172,8 +172,16 @@ std::optional<int> Launcher::port_number(const std::string& text) {
     return port;
 }
 
-void Launcher::connected(int port) {
+void Launcher::connect_and_watch(int port, int baud) {
+    // com_port names the port from the moment it opens, so a port that
+    // vanishes during the stop-at-connect pause is reported with its number;
+    // a refused open leaves it as it was.
+    const std::string before = state_.com_port;
     state_.com_port = std::to_string(port);
+    if (!Connect(port, baud)) {
+        state_.com_port = before;
+        return;
+    }
     hooks_.start_port_check();
 }
 

@@ -190,7 +190,8 @@ class Launcher {
     void search();
     // The port number of a port text, or nothing after telling the user.
     std::optional<int> port_number(const std::string& text);
-    void connected(int port);
+    // Connect, then the port-presence check.
+    void connect_and_watch(int port, int baud);
     std::optional<std::string> loader_port();
     std::optional<std::string> loader_path() const;
     // Lets events run for ms milliseconds (blocking in the pump, never spinning).

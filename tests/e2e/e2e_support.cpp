@@ -10,6 +10,9 @@
 #include <QElapsedTimer>
 #include <QProcessEnvironment>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <stdexcept>
 
 namespace qvt::test {
@@ -21,6 +24,43 @@ double process_cpu_ms() {
         return static_cast<double>(tv.tv_sec) * 1000.0 + static_cast<double>(tv.tv_usec) / 1000.0;
     };
     return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
+
+double waited_children_cpu_ms() {
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    auto ms = [](const timeval& tv) {
+        return static_cast<double>(tv.tv_sec) * 1000.0 + static_cast<double>(tv.tv_usec) / 1000.0;
+    };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
+
+double child_cpu_ms(qint64 pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string stat;
+    if (!std::getline(in, stat)) return -1;
+    // The command name in parentheses may hold blanks; the fields after it
+    // are plain: state is the 3rd field, utime and stime the 14th and 15th.
+    const auto close = stat.rfind(')');
+    if (close == std::string::npos) return -1;
+    std::istringstream fields(stat.substr(close + 2));
+    std::string field;
+    double ticks = 0;
+    for (int i = 3; i <= 15 && fields >> field; ++i) {
+        if (i >= 14) ticks += std::stod(field);
+    }
+    return ticks * 1000.0 / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+bool has_open(qint64 pid, const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path fds = "/proc/" + std::to_string(pid) + "/fd";
+    // The process may end while we look: every step takes an error code.
+    for (std::filesystem::directory_iterator it(fds, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code link_ec;
+        if (std::filesystem::read_symlink(it->path(), link_ec) == path) return true;
+    }
+    return false;
 }
 
 PtyPeer::PtyPeer() {

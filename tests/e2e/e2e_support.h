@@ -10,6 +10,12 @@ namespace qvt::test {
 
 // Milliseconds of CPU (user + system) this process has used so far.
 double process_cpu_ms();
+// The same for a running child, from /proc (10 ms steps); -1 when it is gone.
+double child_cpu_ms(qint64 pid);
+// Milliseconds of CPU of the children this process has waited for.
+double waited_children_cpu_ms();
+// True when process pid has path open (one of its descriptors names it).
+bool has_open(qint64 pid, const std::string& path);
 
 // A pseudo-terminal: the code under test opens slave_path(), the test talks
 // through the master end.
@@ -40,6 +46,7 @@ class SimProcess {
     bool start(const QStringList& args = {}, int timeout_ms = 5000);
     const std::string& pty() const { return pty_; }
     const QString& home() const { return home_path_; }
+    qint64 pid() const { return process_.processId(); }
     void kill();
     ~SimProcess();
 

@@ -313,6 +313,32 @@ TEST(LauncherConnect, ReplyArrivingDuringTheStopPauseIsDiscarded) {
     EXPECT_EQ(rig.term.InBufferCount(), 0);
 }
 
+// The presence check may run inside the pause after Ctrl-A (the port's error
+// event); its message must name the port then, and a refused open must not
+// leave the port it tried behind.
+TEST(LauncherConnect, PortIsNamedDuringTheStopPauseAndNotAfterARefusal) {
+    LauncherRig rig;
+    Launcher& l = rig.shown();
+    rig.state.com_port = "3";
+    rig.term.set_open_error("busy");
+    l.set_port_field("5");
+    l.Button1Click();
+    EXPECT_EQ(rig.state.com_port, "3");
+    EXPECT_FALSE(rig.hooks.timer3);
+
+    rig.profile.quit_connecting = "1";
+    std::string during_pause;
+    auto probe = rig.pump.create_timer();
+    probe->set_callback([&] { during_pause = rig.state.com_port; });
+    rig.term.set_responder([&](const std::string& chunk, platform::Millis) {
+        if (chunk == "\x01") probe->start(100, false);
+    });
+    l.Button1Click();
+    EXPECT_EQ(during_pause, "5");
+    EXPECT_EQ(rig.state.com_port, "5");
+    EXPECT_TRUE(rig.hooks.timer3);
+}
+
 TEST(LauncherButtons, SelectionRulesOfConnectAndSetToCom) {
     LauncherRig rig;
     Launcher& l = rig.shown();  // "none" only, nothing selected

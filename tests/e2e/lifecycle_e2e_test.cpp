@@ -1,0 +1,213 @@
+// The end of a run when the controller goes away: qvtw2k connected to kvbsim
+// on COM5, then kvbsim killed. The message log stands in for the message box
+// (answered at once), so the program's own way to its end is what is timed.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "tests/e2e/e2e_support.h"
+
+namespace {
+
+using qvt::test::child_cpu_ms;
+using qvt::test::has_open;
+using qvt::test::waited_children_cpu_ms;
+
+constexpr int kConnectTimeoutMs = 10000;
+
+struct Session {
+    // kvbsim on COM5 as the controller's own USB interface, qvtw2k --com 5
+    // on the same per-user folder.
+    bool start(const char* quit_connecting, bool with_log) {
+        if (!sim.start(
+                {QStringLiteral("--com"), QStringLiteral("5"), QStringLiteral("--usb-kvb")})) {
+            return false;
+        }
+        {
+            QFile profile(path(QStringLiteral("qvtw2k.INI")));
+            if (!profile.open(QIODevice::WriteOnly)) return false;
+            profile.write("[Comport]\r\nquit_connecting=");
+            profile.write(quit_connecting);
+            profile.write("\r\n");
+        }
+        sim_written_at_start = written_by_sim();
+        auto env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QVTW2K_HOME"), sim.home());
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.remove(QStringLiteral("QVTW2K_MESSAGE_LOG"));
+        if (with_log) env.insert(QStringLiteral("QVTW2K_MESSAGE_LOG"), log_path());
+        app.setProcessEnvironment(env);
+        app.setProcessChannelMode(QProcess::ForwardedChannels);
+        app.start(QStringLiteral(QVT_APP_PATH), {QStringLiteral("--com"), QStringLiteral("5")});
+        return app.waitForStarted(5000);
+    }
+
+    // Waits until qvtw2k has the simulator's line open.
+    bool wait_connected() {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < kConnectTimeoutMs && app.state() == QProcess::Running) {
+            if (has_open(app.processId(), sim.pty())) return true;
+            app.waitForFinished(10);  // a 10 ms poll interval while it runs
+        }
+        return false;
+    }
+
+    // Waits until qvtw2k has stopped using the CPU (two samples 50 ms apart
+    // agree): the connect has run to its end and the program waits for events.
+    bool wait_idle() {
+        QElapsedTimer clock;
+        clock.start();
+        double last = child_cpu_ms(app.processId());
+        while (clock.elapsed() < kConnectTimeoutMs && app.state() == QProcess::Running) {
+            app.waitForFinished(50);
+            const double now = child_cpu_ms(app.processId());
+            if (now == last) return true;
+            last = now;
+        }
+        return false;
+    }
+
+    // Waits until kvbsim has written more than `bytes` beyond what it had
+    // written when the app started (its answers to the app).
+    bool wait_sim_answered(long long bytes) {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < kConnectTimeoutMs && app.state() == QProcess::Running) {
+            if (written_by_sim() - sim_written_at_start > bytes) return true;
+            app.waitForFinished(10);
+        }
+        return false;
+    }
+
+    long long written_by_sim() const {
+        std::ifstream io("/proc/" + std::to_string(sim.pid()) + "/io");
+        std::string key;
+        long long value = 0;
+        while (io >> key >> value) {
+            if (key == "wchar:") return value;
+        }
+        return -1;
+    }
+
+    QString path(const QString& name) const { return sim.home() + QLatin1Char('/') + name; }
+    QString log_path() const { return path(QStringLiteral("messages.log")); }
+    QStringList log_lines() const {
+        QFile f(log_path());
+        if (!f.open(QIODevice::ReadOnly)) return {};
+        return QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+
+    ~Session() {
+        if (app.state() != QProcess::NotRunning) {
+            app.kill();
+            app.waitForFinished(3000);
+        }
+    }
+
+    qvt::test::SimProcess sim;
+    QProcess app;
+    long long sim_written_at_start = 0;
+};
+
+struct KillCase {
+    const char* name;
+    const char* quit_connecting;
+    bool wait_idle;  // kill once the connect is over, else as soon as the line is open
+    // Kill only after kvbsim has answered this much (0: do not wait for it).
+    long long answered_bytes;
+    QString line;  // the one logged line
+};
+
+class KilledSimulator : public ::testing::TestWithParam<KillCase> {};
+
+TEST_P(KilledSimulator, OneMessageThenTheProgramEndsWithTheProfileSaved) {
+    const KillCase& c = GetParam();
+    Session s;
+    ASSERT_TRUE(s.start(c.quit_connecting, true));
+    ASSERT_TRUE(s.wait_connected());
+    if (c.answered_bytes > 0) {
+        ASSERT_TRUE(s.wait_sim_answered(c.answered_bytes));
+    }
+    if (c.wait_idle) {
+        ASSERT_TRUE(s.wait_idle());
+    }
+    // The run read its profile at start; whatever is there at the end, it wrote.
+    ASSERT_TRUE(QFile::remove(s.path(QStringLiteral("qvtw2k.INI"))));
+
+    const double children_before = waited_children_cpu_ms();
+    const double app_before = child_cpu_ms(s.app.processId());
+    const double sim_before = child_cpu_ms(s.sim.pid());
+    ASSERT_GE(app_before, 0);
+    QElapsedTimer since_kill;
+    since_kill.start();
+    s.sim.kill();
+    ASSERT_TRUE(s.app.waitForFinished(5000)) << "still running after the controller went away";
+    const auto kill_to_exit = since_kill.elapsed();
+    // Both children are reaped now; what they used beyond the samples above
+    // is the CPU between the kill and the end (kvbsim died on the spot).
+    const double cpu_after_kill =
+        waited_children_cpu_ms() - children_before - app_before - std::max(sim_before, 0.0);
+
+    EXPECT_EQ(s.app.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(s.app.exitCode(), 0);
+    EXPECT_LT(kill_to_exit, 1500);
+    EXPECT_LT(cpu_after_kill, 150.0);
+    const QStringList lines = s.log_lines();
+    ASSERT_EQ(lines.filter(QStringLiteral("port has disconnected")).size(), 1)
+        << lines.join('\n').toStdString();
+    EXPECT_EQ(lines.size(), 1) << lines.join('\n').toStdString();
+    EXPECT_EQ(lines.front(), c.line);
+    EXPECT_TRUE(QFileInfo::exists(s.path(QStringLiteral("qvtw2k.INI"))));
+    RecordProperty("kill_to_exit_ms", static_cast<int>(kill_to_exit));
+    RecordProperty("cpu_after_kill_ms", static_cast<int>(cpu_after_kill));
+    std::printf("kill to exit %lld ms, CPU after the kill %.0f ms\n",
+                static_cast<long long>(kill_to_exit), cpu_after_kill);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, KilledSimulator,
+    ::testing::Values(
+        // Connected and idle: the typed port's message.
+        KillCase{"WhileIdle", "0", true, 0,
+                 QStringLiteral("QVTW2K\tCOM5 port has disconnected.\\r\\nQVTW is closed.")},
+        // Killed during the half second after Ctrl-A: the message comes at
+        // once, and the VER that would follow the pause raises no second box.
+        KillCase{"DuringTheStopPause", "1", false, 0,
+                 QStringLiteral("QVTW2K\tCOM5 port has disconnected.\\r\\nQVTW is closed.")},
+        // Killed once Ctrl-A, the pause and VER are through.
+        KillCase{"AfterStopAndVer", "1", true, 40,
+                 QStringLiteral("QVTW2K\tCOM5 port has disconnected.\\r\\nQVTW is closed.")}),
+    [](const ::testing::TestParamInfo<KillCase>& p) { return std::string(p.param.name); });
+
+TEST(KilledSimulator, TheProgramIdlesWhileTheMessageWaitsForTheUser) {
+    Session s;
+    ASSERT_TRUE(s.start("0", false));
+    ASSERT_TRUE(s.wait_connected());
+    ASSERT_TRUE(s.wait_idle());
+    s.sim.kill();
+    // The box is open (offscreen, nobody clicks); the first 300 ms let it come up.
+    s.app.waitForFinished(300);
+    ASSERT_EQ(s.app.state(), QProcess::Running);
+    const double before = child_cpu_ms(s.app.processId());
+    s.app.waitForFinished(1000);
+    ASSERT_EQ(s.app.state(), QProcess::Running) << "ended without waiting for the message";
+    const double used = child_cpu_ms(s.app.processId()) - before;
+    EXPECT_LT(used, 60.0) << "CPU busy while the message box waits";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    QCoreApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
