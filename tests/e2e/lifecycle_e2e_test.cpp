@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <ostream>
 #include <string>
 
 #include "tests/e2e/e2e_support.h"
@@ -126,6 +127,11 @@ struct KillCase {
     long long answered_bytes;
     QString line;  // the one logged line
 };
+
+// Test names show the case, not its bytes.
+void PrintTo(const KillCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class KilledSimulator : public ::testing::TestWithParam<KillCase> {};
 

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <optional>
+#include <ostream>
 
 #include "core/platform/terminal_control.h"
 #include "gui/launcher_window.h"
@@ -127,6 +128,10 @@ struct Vanish {
     int com;
     std::string message;
 };
+
+void PrintTo(const Vanish& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class VanishedPort : public ::testing::TestWithParam<Vanish> {};
 
