@@ -3,9 +3,11 @@
 #include <QCloseEvent>
 #include <QEvent>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMoveEvent>
 #include <QPushButton>
+#include <QTimer>
 #include <QWindow>
 #include <algorithm>
 
@@ -24,6 +26,10 @@ constexpr int kLabel2Height = 32;
 constexpr int kLabel1Top = kLabel2Top + kLabel2Height;
 constexpr int kLabel1Height = 16;
 constexpr int kButtonTop = kLabel1Top + kLabel1Height + 6;
+constexpr int kReplaceAfterShowMs = 100;
+// A window manager that drags the caption takes the keyboard for the drag and
+// gives it back at the end; a loss of activation counts once it lasts this long.
+constexpr int kDeactivateGraceMs = 1500;
 
 QLabel* centred_label(QWidget* parent) {
     auto* label = new QLabel(parent);
@@ -61,6 +67,10 @@ ProgressDialog::ProgressDialog(transfer::ProgressModel& model, QWidget* main_win
 
     lay_out(kDesignWidth, kDesignWidth / 2 - kButtonWidth / 2 - 5);
     setFixedSize(kDesignWidth, kDesignHeight);
+
+    deactivate_timer_.setSingleShot(true);
+    deactivate_timer_.setInterval(kDeactivateGraceMs);
+    connect(&deactivate_timer_, &QTimer::timeout, this, [this] { model_.FormDeactivate(); });
 
     model_.on_change = [this] { sync(); };
     sync();
@@ -119,7 +129,27 @@ void ProgressDialog::reject() {
 }
 
 bool ProgressDialog::event(QEvent* event) {
-    if (event->type() == QEvent::WindowDeactivate) model_.FormDeactivate();
+    if (event->type() == QEvent::WindowDeactivate) {
+        QWindow* now = QGuiApplication::focusWindow();
+        if (now != nullptr && now != windowHandle()) {
+            model_.FormDeactivate();  // another window of the program took over
+        } else {
+            deactivate_timer_.start();
+        }
+    } else if (event->type() == QEvent::WindowActivate) {
+        deactivate_timer_.stop();
+    }
+    if (event->type() == QEvent::Show) {
+        // Before the window manager has framed the dialog the frame's size is
+        // unknown and the first placement may be off by the caption's height;
+        // once framed, the same placement lands where it should.
+        QTimer::singleShot(kReplaceAfterShowMs, this, [this] {
+            if (!isVisible() || !model_.pinned()) return;
+            moving_back_ = true;
+            move(placed_);
+            moving_back_ = false;
+        });
+    }
     return QDialog::event(event);
 }
 

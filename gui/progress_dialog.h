@@ -18,12 +18,18 @@
 // activation to FormDeactivate. A caption drag is the window manager's move,
 // which the program only learns of afterwards: while the model says a drag is
 // to be ignored (the dialog is pinned), every move the program did not make
-// itself is undone by moving the dialog back to where it was placed. Esc and
-// closing from the window manager do nothing; the transfer hides the dialog.
+// itself is undone by moving the dialog back to where it was placed. On X11
+// the window manager takes the keyboard for the length of a drag, which
+// arrives as a loss of activation and a return of it when the drag ends; so a
+// loss of activation only counts when another window of the program becomes
+// active or when it lasts 1.5 seconds (a drag held longer than that
+// goes through). Esc and closing from the window manager do nothing; the
+// transfer hides the dialog.
 #pragma once
 
 #include <QDialog>
 #include <QPoint>
+#include <QTimer>
 
 #include "core/transfer/progress.h"
 
@@ -73,6 +79,7 @@ class ProgressDialog : public QDialog {
     QLabel* label2_;
     QLabel* label3_;
     QPushButton* button1_;
+    QTimer deactivate_timer_;
     QPoint placed_;
     bool moving_back_ = false;
 };
