@@ -185,28 +185,34 @@ void Launcher::connect_and_watch(int port, int baud) {
     hooks_.start_port_check();
 }
 
-bool Launcher::Connect(int port, int baud) {
+void prepare_port(platform::TerminalControl& term, link::SharedState& state, int port, int baud) {
     const std::string settings = std::to_string(baud) + ",n,8,1";
-    state_.baud_rate = std::to_string(baud);
-    term_.set_Handshaking(0);
-    term_.set_RTSEnable(false);
-    term_.set_InputLen(0);
-    term_.set_InTimeout(0);
-    term_.set_RThreshold(1);
-    term_.set_SThreshold(0);
-    if (state_.connect_count == 0) {
-        term_.set_Columns(150);
-        term_.set_Rows(200);
-        term_.set_CursorType(0);
-        term_.set_Font("MS Gothic", 12);
-        term_.set_CursorType(1);
-        term_.set_Emulation(0);
-        term_.set_InBufferSize(8192);
-        term_.set_Emulation(4);
+    state.baud_rate = std::to_string(baud);
+    term.set_Handshaking(0);
+    term.set_RTSEnable(false);
+    term.set_InputLen(0);
+    term.set_InTimeout(0);
+    term.set_RThreshold(1);
+    term.set_SThreshold(0);
+    // The display keeps what the user sees across reconnects: it is set up
+    // on the first open of the run only.
+    if (state.connect_count == 0) {
+        term.set_Columns(150);
+        term.set_Rows(200);
+        term.set_CursorType(0);
+        term.set_Font("MS Gothic", 12);
+        term.set_CursorType(1);
+        term.set_Emulation(0);
+        term.set_InBufferSize(8192);
+        term.set_Emulation(4);
     }
-    term_.set_Settings(settings);
-    term_.set_CommPort(port);
-    ++state_.connect_count;
+    term.set_Settings(settings);
+    term.set_CommPort(port);
+    ++state.connect_count;
+}
+
+bool Launcher::Connect(int port, int baud) {
+    prepare_port(term_, state_, port, baud);
     try {
         term_.set_PortOpen(true);
     } catch (const platform::TerminalError&) {

@@ -71,6 +71,12 @@ inline constexpr const char* kLoaderNoPort =
 inline constexpr const char* kLoaderNames[] = {"kestrel", "kestrel.exe"};
 
 // What the launcher does to the windows around it.
+// Sets the terminal control up for the controller before an open attempt:
+// baud,n,8,1 with no handshake, RTS off, one receive event per arrival, every
+// waiting byte per read; on the run's first attempt also the display (150 by
+// 200 cells, cursor, font, input buffer). Counts the attempt in connect_count.
+void prepare_port(platform::TerminalControl& term, link::SharedState& state, int port, int baud);
+
 class LauncherHooks {
   public:
     virtual ~LauncherHooks() = default;
