@@ -5,28 +5,14 @@
 #include <cstdio>
 
 #include "bench/link/bench_support.h"
-#include "core/link/dialogue.h"
-#include "gui/posix/port_table.h"
-#include "gui/qt_event_pump.h"
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     constexpr int kRounds = 2000;
-    QTemporaryDir home;
-    QProcess sim;
-    const std::string pty = qvt::bench::start_kvbsim(sim, home);
-    if (pty.empty()) {
-        std::fprintf(stderr, "kvbsim did not start\n");
-        return 1;
-    }
-    qvt::posix::PosixPortTable ports;
-    qvt::gui::QtTerminalControl term(ports);
-    qvt::link::SharedState state;
-    if (!qvt::bench::open_on(term, state, pty)) return 1;
-    qvt::gui::QtEventPump pump;
-    qvt::link::Dialogue dialogue(state, term, pump);
+    qvt::bench::SimLink link;
+    if (!link.ready) return 1;
+    auto& dialogue = link.dialogue;
     std::string reply;
-    dialogue.CommOut("VER", reply);
 
     int wrong = 0;
     const double cpu_before = qvt::bench::cpu_ms();
@@ -47,7 +33,5 @@ int main(int argc, char** argv) {
     std::printf("  rate             %8.0f round trips/s (goal >= 2000/s)\n", rate);
     const bool met = rate >= 2000.0 && wrong == 0;
     std::printf("  %s\n", met ? "goal met" : "NOT met");
-    sim.terminate();
-    sim.waitForFinished(3000);
     return met ? 0 : 1;
 }

@@ -7,28 +7,14 @@
 #include <cstdio>
 
 #include "bench/link/bench_support.h"
-#include "core/link/dialogue.h"
-#include "gui/posix/port_table.h"
-#include "gui/qt_event_pump.h"
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     constexpr int kWaitMs = 10000;
-    QTemporaryDir home;
-    QProcess sim;
-    const std::string pty = qvt::bench::start_kvbsim(sim, home);
-    if (pty.empty()) {
-        std::fprintf(stderr, "kvbsim did not start\n");
-        return 1;
-    }
-    qvt::posix::PosixPortTable ports;
-    qvt::gui::QtTerminalControl term(ports);
-    qvt::link::SharedState state;
-    if (!qvt::bench::open_on(term, state, pty)) return 1;
-    qvt::gui::QtEventPump pump;
-    qvt::link::Dialogue dialogue(state, term, pump);
-    std::string reply;
-    dialogue.CommOut("VER", reply);  // the line is up and quiet afterwards
+    qvt::bench::SimLink link;
+    if (!link.ready) return 1;
+    auto& term = link.term;
+    auto& dialogue = link.dialogue;
 
     QTimer end;
     end.setSingleShot(true);
@@ -51,7 +37,5 @@ int main(int argc, char** argv) {
     std::printf("  CPU load         %8.3f %% of one core (goal < 1 %%)\n", percent);
     const bool met = percent < 1.0 && wall_ms >= kWaitMs;
     std::printf("  %s\n", met ? "goal met" : "NOT met");
-    sim.terminate();
-    sim.waitForFinished(3000);
     return met ? 0 : 1;
 }

@@ -9,8 +9,11 @@
 #include <cstdio>
 #include <string>
 
+#include "core/link/dialogue.h"
 #include "core/link/shared_state.h"
 #include "gui/connection.h"
+#include "gui/posix/port_table.h"
+#include "gui/qt_event_pump.h"
 #include "gui/qt_terminal_control.h"
 
 namespace qvt::bench {
@@ -24,13 +27,15 @@ inline double cpu_ms() {
     return ms(usage.ru_utime) + ms(usage.ru_stime);
 }
 
-// Starts kvbsim and returns its pty path, or empty on failure.
-inline std::string start_kvbsim(QProcess& process, const QTemporaryDir& home) {
+// Starts kvbsim with the given options and returns its pty path, or empty on
+// failure.
+inline std::string start_kvbsim(QProcess& process, const QTemporaryDir& home,
+                                const QStringList& args = {}) {
     auto env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QVTW2K_HOME"), home.path());
     process.setProcessEnvironment(env);
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process.start(QStringLiteral(QVT_KVBSIM_PATH), {});
+    process.start(QStringLiteral(QVT_KVBSIM_PATH), args);
     if (!process.waitForStarted(5000)) return {};
     while (process.waitForReadyRead(5000) || process.canReadLine()) {
         if (!process.canReadLine()) continue;
@@ -51,5 +56,36 @@ inline bool open_on(gui::QtTerminalControl& term, link::SharedState& state,
         return false;
     }
 }
+
+// kvbsim on its pty with the Qt control open on it, the real event pump and
+// the dialogue, the line exercised once so that it is quiet afterwards.
+struct SimLink {
+    SimLink() {
+        const std::string pty = start_kvbsim(sim, home);
+        if (pty.empty()) {
+            std::fprintf(stderr, "kvbsim did not start\n");
+            return;
+        }
+        if (!open_on(term, state, pty)) return;
+        std::string reply;
+        dialogue.CommOut("VER", reply);
+        ready = true;
+    }
+    ~SimLink() {
+        sim.terminate();
+        sim.waitForFinished(3000);
+    }
+    SimLink(const SimLink&) = delete;
+    SimLink& operator=(const SimLink&) = delete;
+
+    QTemporaryDir home;
+    QProcess sim;
+    posix::PosixPortTable ports;
+    gui::QtTerminalControl term{ports};
+    link::SharedState state;
+    gui::QtEventPump pump;
+    link::Dialogue dialogue{state, term, pump};
+    bool ready = false;
+};
 
 }  // namespace qvt::bench

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "bench/link/bench_support.h"
 #include "bench/transfer/bench_common.h"
 #include "core/console/console.h"
 #include "core/link/dialogue.h"
@@ -29,22 +30,6 @@ using Clock = std::chrono::steady_clock;
 
 double ms_since(Clock::time_point t0) {
     return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-}
-
-std::string start_kvbsim(QProcess& process, const QTemporaryDir& home, const QStringList& args) {
-    auto env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QVTW2K_HOME"), home.path());
-    process.setProcessEnvironment(env);
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process.start(QStringLiteral(QVT_KVBSIM_PATH), args);
-    if (!process.waitForStarted(5000)) return {};
-    while (process.waitForReadyRead(5000) || process.canReadLine()) {
-        if (!process.canReadLine()) continue;
-        const QByteArray line = process.readLine().trimmed();
-        const auto at = line.indexOf("/dev/");
-        if (at >= 0) return line.mid(at).split(' ').front().toStdString();
-    }
-    return {};
 }
 
 class CountingControl : public gui::QtTerminalControl {
@@ -103,7 +88,7 @@ int main(int argc, char** argv) {
 
     // ---- 1: load rate, unpaced -------------------------------------------------
     QProcess fast;
-    const std::string fast_pty = start_kvbsim(fast, home, {"--program-area", "1048576"});
+    const std::string fast_pty = bench::start_kvbsim(fast, home, {"--program-area", "1048576"});
     if (fast_pty.empty()) {
         std::fprintf(stderr, "kvbsim did not start\n");
         return 1;
@@ -145,7 +130,7 @@ int main(int argc, char** argv) {
     // ---- 2: save against kvbsim paced at 115200 baud ------------------------------
     QProcess paced;
     const std::string paced_pty =
-        start_kvbsim(paced, home, {"--program-area", "1048576", "--baud", "115200"});
+        bench::start_kvbsim(paced, home, {"--program-area", "1048576", "--baud", "115200"});
     if (paced_pty.empty()) {
         std::fprintf(stderr, "kvbsim did not start\n");
         return 1;
