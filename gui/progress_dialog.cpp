@@ -120,7 +120,11 @@ void ProgressDialog::sync() {
         raise();
         activateWindow();
     } else if (!model_.visible() && isVisible()) {
+        // Activation goes back to the main window, as it does to the owner of
+        // a dialog that closes; the terminal's focus needs an active window.
+        const bool was_active = isActiveWindow();
         hide();
+        if (was_active && main_window_->isVisible()) main_window_->activateWindow();
     }
 }
 
