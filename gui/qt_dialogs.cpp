@@ -31,7 +31,10 @@ QString filter_text(const std::vector<std::pair<std::string, std::string>>& filt
         // "*.*" means every file on the original platform; here that is "*".
         p.replace(QStringLiteral("*.*"), QStringLiteral("*"));
         p.replace(QLatin1Char(';'), QLatin1Char(' '));
-        parts << from_sjis(description) + QStringLiteral(" (") + p + QLatin1Char(')');
+        // The transfers' descriptions already name their pattern ("Q2K (*.Q2K)").
+        const QString text = from_sjis(description);
+        const QString shown = QStringLiteral("(") + from_sjis(pattern) + QLatin1Char(')');
+        parts << (text.endsWith(shown) ? text : text + QStringLiteral(" (") + p + QLatin1Char(')'));
     }
     return parts.join(QStringLiteral(";;"));
 }

@@ -88,6 +88,7 @@ TEST(QtTerminalControl, OpeningAnUnknownOrMissingPortThrowsAUserText) {
 TEST(FileDialogText, FiltersAndDefaultExtension) {
     EXPECT_EQ(filter_text({{"Program", "*.Q2K"}, {"All", "*.*"}}),
               QStringLiteral("Program (*.Q2K);;All (*)"));
+    EXPECT_EQ(filter_text({{"Q2K files (*.Q2K)", "*.Q2K"}}), QStringLiteral("Q2K files (*.Q2K)"));
     EXPECT_EQ(with_default_extension(QStringLiteral("/d/prog"), "Q2K"),
               QStringLiteral("/d/prog.Q2K"));
     EXPECT_EQ(with_default_extension(QStringLiteral("/d/prog.txt"), "Q2K"),
