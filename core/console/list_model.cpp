@@ -93,4 +93,30 @@ void LabelListModel::set_focused(int index) {
     changed();
 }
 
+namespace {
+
+unsigned char fold(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return (u >= 'A' && u <= 'Z') ? static_cast<unsigned char>(u - 'A' + 'a') : u;
+}
+
+bool less_nocase(const std::string& a, const std::string& b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                        [](char x, char y) { return fold(x) < fold(y); });
+}
+
+}  // namespace
+
+void ListModel::sort_rows(bool descending) {
+    std::vector<std::string> rows = items_;
+    std::stable_sort(rows.begin(), rows.end(), less_nocase);
+    if (descending) std::reverse(rows.begin(), rows.end());
+    const int keep = current_;
+    set_items(std::move(rows));
+    if (keep >= 0 && keep < count()) {
+        set_current(keep);
+        set_selected(keep, true);
+    }
+}
+
 }  // namespace qvt::console

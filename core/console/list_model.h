@@ -40,6 +40,10 @@ class ListModel {
     // Makes index current and its only selected row.
     void select_only(int index);
     std::vector<int> selected_indices() const;
+    // Sorts as the platform's list control does: alphabetically with ASCII
+    // case ignored, equal rows kept in order; descending reverses that order.
+    // The current index stays current and becomes selected.
+    void sort_rows(bool descending);
 
     std::function<void()> on_change;
 

@@ -16,16 +16,6 @@ namespace {
 constexpr int kKeepBeforeInsert = 50;
 constexpr int kContextMenuKey = 93;  // the keyboard's menu key
 
-unsigned char fold(char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return (u >= 'A' && u <= 'Z') ? static_cast<unsigned char>(u - 'A' + 'a') : u;
-}
-
-bool less_nocase(const std::string& a, const std::string& b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                        [](char x, char y) { return fold(x) < fold(y); });
-}
-
 int page_key(ListId id) {
     switch (id) {
         case ListId::ListBox3:
@@ -85,17 +75,8 @@ void FileHistories::record(ListId id, const std::string& file) {
 }
 
 void FileHistories::sort(ListId id) {
-    console::ListModel& list = d_.shell.list(id);
-    std::vector<std::string> items = list.items();
-    std::stable_sort(items.begin(), items.end(), less_nocase);
-    if (flags_[slot(id)] != 0) std::reverse(items.begin(), items.end());
+    d_.shell.list(id).sort_rows(flags_[slot(id)] != 0);
     flags_[slot(id)] = flags_[slot(id)] == 0 ? 1 : 0;
-    const int current = list.current();
-    list.set_items(std::move(items));
-    if (current >= 0 && current < list.count()) {
-        list.set_current(current);
-        list.set_selected(current, true);
-    }
 }
 
 void FileHistories::ListKeyDown(ListId id, int& key, platform::ShiftState shift) {
