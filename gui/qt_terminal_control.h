@@ -27,7 +27,7 @@
 #include <string>
 
 #include "core/platform/port_table.h"
-#include "core/terminal/screen_side.h"
+#include "core/terminal/control_base.h"
 
 namespace qvt::gui {
 
@@ -43,7 +43,7 @@ std::optional<SerialSettings> parse_settings(const std::string& text);
 // <sysfs_root>/class/tty/<name>/device/driver; empty when unknown.
 std::string tty_driver_of(const std::string& device, const std::string& sysfs_root = "/sys");
 
-class QtTerminalControl : public QObject, public terminal::ScreenSide {
+class QtTerminalControl : public QObject, public terminal::ControlBase {
     Q_OBJECT
 
   public:
@@ -56,26 +56,10 @@ class QtTerminalControl : public QObject, public terminal::ScreenSide {
     // The device of the open port (or of the last open).
     const std::string& device() const { return device_; }
 
-    int CommPort() const override { return comm_port_; }
-    void set_CommPort(int port) override { comm_port_ = port; }
-    std::string Settings() const override { return settings_; }
     void set_Settings(const std::string& settings) override;
-    int Handshaking() const override { return handshaking_; }
-    void set_Handshaking(int mode) override { handshaking_ = mode; }
-    bool RTSEnable() const override { return rts_enable_; }
     void set_RTSEnable(bool on) override;
-    int InTimeout() const override { return in_timeout_; }
-    void set_InTimeout(int ms) override { in_timeout_ = ms; }
-    int SThreshold() const override { return s_threshold_; }
-    void set_SThreshold(int n) override { s_threshold_ = n; }
-    int InBufferSize() const override { return in_buffer_size_; }
-    void set_InBufferSize(int n) override { in_buffer_size_ = n; }
     bool PortOpen() const override;
     void set_PortOpen(bool open) override;
-    int RThreshold() const override { return r_threshold_; }
-    void set_RThreshold(int n) override { r_threshold_ = n; }
-    int InputLen() const override { return input_len_; }
-    void set_InputLen(int n) override { input_len_ = n; }
     std::string Input() override;
     void set_Output(const std::string& bytes) override;
     int InBufferCount() const override;
@@ -108,15 +92,6 @@ class QtTerminalControl : public QObject, public terminal::ScreenSide {
     QSerialPort port_;
     std::string device_override_;
     std::string device_;
-    int comm_port_ = 1;
-    std::string settings_ = "9600,n,8,1";
-    int handshaking_ = 0;
-    bool rts_enable_ = false;
-    int in_timeout_ = 0;
-    int s_threshold_ = 0;
-    int in_buffer_size_ = 8192;
-    int r_threshold_ = 0;
-    int input_len_ = 0;
     int comm_event_ = 0;
     bool receive_pending_ = false;
     bool failed_ = false;

@@ -1,10 +1,9 @@
 // The terminal control for tests: the real screen half, a serial half in
 // memory.
 //
-// How it works: the screen is terminal::ScreenSide, so what the code under test
-// writes to Disp is interpreted exactly as in the program. The serial side is
-// an event source of a VirtualEventPump; nothing moves between the pump's
-// dispatches:
+// How it works: the screen is terminal::ScreenSide (through ControlBase), so what the code under
+// test writes to Disp is interpreted exactly as in the program. The serial side is an event source
+// of a VirtualEventPump; nothing moves between the pump's dispatches:
 //   - set_Output appends to sent() at once and queues the bytes; at the next
 //     dispatch they go "on the wire": to the connected simulated controller
 //     (sim::Controller::feed) and to the responder, if any. With an output rate
@@ -28,7 +27,7 @@
 #include <vector>
 
 #include "core/platform/terminal_control.h"
-#include "core/terminal/screen_side.h"
+#include "core/terminal/control_base.h"
 #include "tests/support/virtual_event_pump.h"
 
 namespace kvb::sim {
@@ -37,7 +36,7 @@ class Controller;
 
 namespace qvt::test {
 
-class FakeTerminalControl : public terminal::ScreenSide, public VirtualEventSource {
+class FakeTerminalControl : public terminal::ControlBase, public VirtualEventSource {
   public:
     explicit FakeTerminalControl(VirtualEventPump& pump);
     ~FakeTerminalControl() override;
@@ -94,26 +93,8 @@ class FakeTerminalControl : public terminal::ScreenSide, public VirtualEventSour
     bool dispatch(Millis now) override;
 
     // ---- serial side ------------------------------------------------------------
-    int CommPort() const override { return comm_port_; }
-    void set_CommPort(int port) override { comm_port_ = port; }
-    std::string Settings() const override { return settings_; }
-    void set_Settings(const std::string& settings) override { settings_ = settings; }
-    int Handshaking() const override { return handshaking_; }
-    void set_Handshaking(int mode) override { handshaking_ = mode; }
-    bool RTSEnable() const override { return rts_enable_; }
-    void set_RTSEnable(bool on) override { rts_enable_ = on; }
-    int InTimeout() const override { return in_timeout_; }
-    void set_InTimeout(int ms) override { in_timeout_ = ms; }
-    int SThreshold() const override { return s_threshold_; }
-    void set_SThreshold(int n) override { s_threshold_ = n; }
-    int InBufferSize() const override { return in_buffer_size_; }
-    void set_InBufferSize(int n) override { in_buffer_size_ = n; }
     bool PortOpen() const override { return open_; }
     void set_PortOpen(bool open) override;
-    int RThreshold() const override { return r_threshold_; }
-    void set_RThreshold(int n) override { r_threshold_ = n; }
-    int InputLen() const override { return input_len_; }
-    void set_InputLen(int n) override { input_len_ = n; }
     std::string Input() override;
     void set_Output(const std::string& bytes) override;
     int InBufferCount() const override { return static_cast<int>(input_.size()); }
@@ -164,16 +145,7 @@ class FakeTerminalControl : public terminal::ScreenSide, public VirtualEventSour
     int focus_count_ = 0;
     int comm_events_raised_ = 0;
 
-    int comm_port_ = 1;
-    std::string settings_ = "9600,n,8,1";
-    int handshaking_ = 0;
-    bool rts_enable_ = false;
-    int in_timeout_ = 0;
-    int s_threshold_ = 0;
-    int in_buffer_size_ = 1024;
     bool open_ = false;
-    int r_threshold_ = 0;
-    int input_len_ = 0;
     int comm_event_ = 0;
 };
 
