@@ -10,7 +10,7 @@
 namespace qvt::platform {
 
 class Clipboard {
-public:
+  public:
     virtual ~Clipboard() = default;
     virtual std::string text() const = 0;
     virtual void set_text(const std::string& text) = 0;

@@ -23,7 +23,7 @@ namespace qvt::platform {
 using Millis = std::int64_t;
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     // Monotonic milliseconds since an arbitrary origin.
     virtual Millis now_ms() const = 0;
@@ -31,7 +31,7 @@ public:
 
 // A timer belongs to whoever created it; destroying it stops it.
 class Timer {
-public:
+  public:
     virtual ~Timer() = default;
     // Starts (or restarts) the timer; the callback runs from the pump every
     // interval_ms, or once when repeating is false.
@@ -42,7 +42,7 @@ public:
 };
 
 class EventPump : public Clock {
-public:
+  public:
     // Dispatches whatever is pending now, without blocking.
     virtual void process_pending() = 0;
     // Blocks until at least one event was dispatched or the clock reaches

@@ -29,7 +29,7 @@ struct PortEntry {
 };
 
 class PortTable {
-public:
+  public:
     virtual ~PortTable() = default;
     // The device of COM n, or nothing when no such port is known.
     virtual std::optional<std::string> device_of(int com) const = 0;

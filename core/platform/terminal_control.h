@@ -24,7 +24,7 @@
 namespace qvt::platform {
 
 class TerminalError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
@@ -49,7 +49,7 @@ struct ShiftState {
 enum class ScrollRequest { Top, LineUp, LineDown };
 
 class TerminalControl {
-public:
+  public:
     virtual ~TerminalControl() = default;
 
     // ---- serial side -------------------------------------------------------

@@ -168,7 +168,7 @@ TEST_F(Connected, MenuShowsTheTableAndTheGatePasses) {
     EXPECT_FALSE(w.action(console::MenuItem::Disconnect1)->isVisible());
     EXPECT_TRUE(w.action(console::MenuItem::Save1)->isEnabled());
     EXPECT_EQ(w.pages()->tabText(0), QStringLiteral("Label (F2)"));
-    EXPECT_FALSE(w.pages()->isTabVisible(5));  // Debug page with the switch off
+    EXPECT_FALSE(w.pages()->isTabVisible(5));       // Debug page with the switch off
     w.action(console::MenuItem::Save1)->trigger();  // its file dialog is cancelled
     ASSERT_EQ(run->dialogs.file_requests().size(), 1u);
     EXPECT_EQ(run->dialogs.file_requests()[0].title, "Save Program");
