@@ -62,7 +62,17 @@ bool QFileReader::open(const std::string& path) {
     buf_.clear();
     pos_ = 0;
     at_end_ = false;
-    return file_ != nullptr;
+    if (file_ == nullptr) return false;
+    // A folder (or anything else that opens but gives no data) must be
+    // refused here, while the caller can still say so before it has changed
+    // anything: the load clears the controller's program before it reads.
+    try {
+        peek();
+    } catch (const std::runtime_error&) {
+        close();
+        return false;
+    }
+    return true;
 }
 
 void QFileReader::close() {

@@ -43,7 +43,8 @@ class QFileReader {
     QFileReader(const QFileReader&) = delete;
     QFileReader& operator=(const QFileReader&) = delete;
 
-    // False when the file cannot be opened for reading.
+    // False when the file cannot be opened for reading or its first block
+    // cannot be read (a folder, for one).
     bool open(const std::string& path);
     void close();
     bool is_open() const { return file_ != nullptr; }

@@ -1,6 +1,7 @@
 // The label list: names from lines, reading a file, sorting, keys and clicks.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "core/console/virtual_keys.h"
@@ -56,6 +57,13 @@ TEST(LabelList, UnreadableFileKeepsTheOldRows) {
     rig.dialogs.push_file(rig.dir.file("none.Q2K"));
     rig.transfers.labels.Label_Read();
     EXPECT_EQ(rig.dialogs.last_text(), "File Open Error " + rig.dir.file("none.Q2K"));
+    EXPECT_EQ(rig.shell().labels().count(), 1);
+
+    const std::string folder = rig.dir.file("folder.Q2K");
+    std::filesystem::create_directory(folder);
+    rig.dialogs.push_file(folder);
+    rig.transfers.labels.Label_Read();
+    EXPECT_EQ(rig.dialogs.last_text(), "File Open Error " + folder);
     EXPECT_EQ(rig.shell().labels().count(), 1);
 }
 

@@ -1,6 +1,7 @@
 // Program load against the simulated controller and against scripted replies.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "core/transfer/load.h"
@@ -180,6 +181,16 @@ TEST(Load, UnreadableFileOrCancelTouchesNothing) {
     TransferRig rig;
     rig.attach_sim();
     rig.prg_file = rig.dir.file("nope.Q2K");
+    rig.state.file_preselected = 1;
+    rig.transfers.load.Load68k();
+    EXPECT_EQ(rig.dialogs.last_text(), "File Open Error " + rig.prg_file);
+    EXPECT_EQ(rig.term.sent(), "");
+
+    // A folder carrying a program file's name (dropped, or typed after LOAD)
+    // opens but cannot be read: it must be refused before NEW clears the
+    // controller's program.
+    rig.prg_file = rig.dir.file("folder.Q2K");
+    std::filesystem::create_directory(rig.prg_file);
     rig.state.file_preselected = 1;
     rig.transfers.load.Load68k();
     EXPECT_EQ(rig.dialogs.last_text(), "File Open Error " + rig.prg_file);
