@@ -30,17 +30,25 @@ bool AtomicFileWriter::open(const std::string& target) {
     discard();
     std::error_code ec;
     if (target.empty() || std::filesystem::is_directory(target, ec)) return false;
+    // Replacing a file must change its content only, as writing it in place
+    // would: through a link the file it names is replaced (the link stays),
+    // and an existing file keeps its permissions.
     target_ = target;
-    std::string pattern = target + ".XXXXXX";
+    if (std::filesystem::is_symlink(std::filesystem::symlink_status(target, ec))) {
+        const auto resolved = std::filesystem::weakly_canonical(target, ec);
+        if (!ec) target_ = resolved.string();
+    }
+    mode_t mode = 0644;  // a program file is an ordinary document
+    struct stat st {};
+    if (::stat(target_.c_str(), &st) == 0) mode = st.st_mode & 07777;
+    std::string pattern = target_ + ".XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     const int fd = ::mkstemp(name.data());
     if (fd < 0) return false;
     fd_ = fd;
     temp_ = name.data();
-    // mkstemp makes the file private to its owner; a program file is an
-    // ordinary document.
-    ::fchmod(fd_, 0644);
+    ::fchmod(fd_, mode);  // mkstemp makes the file private to its owner
     buffer_.clear();
     return true;
 }

@@ -21,8 +21,9 @@ class AtomicFileWriter {
     AtomicFileWriter(const AtomicFileWriter&) = delete;
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
 
-    // Creates the temporary file beside target; false when that is impossible
-    // (no such folder, no permission, target is a folder).
+    // Creates the temporary file beside target (beside the file a link names);
+    // false when that is impossible (no such folder, no permission, target is
+    // a folder). An existing target keeps its permissions.
     bool open(const std::string& target);
     bool is_open() const { return fd_ >= 0; }
     void write(std::string_view bytes);

@@ -1,6 +1,7 @@
 // Program save against the simulated controller.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "tests/core/transfer/transfer_rig.h"
@@ -59,6 +60,30 @@ TEST(Save, EmptyProgramGivesAnEmptyFile) {
     EXPECT_EQ(rig.state.file_preselected, 0);
     EXPECT_EQ(ScratchDir::read(rig.prg_file), "");
     EXPECT_EQ(rig.dialogs.last_text(), "Completed");
+}
+
+// Saving over a program file changes its content only: a link keeps pointing
+// at the file it names, and the file keeps its permissions.
+TEST(Save, ExistingFileKeepsItsLinkAndMode) {
+    TransferRig rig;
+    rig.attach_sim();
+    rig.enter_program({"10 A=1"});
+    const std::string real = rig.dir.write("real.Q2K", "old content\r\n");
+    std::filesystem::permissions(
+        real, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                  std::filesystem::perms::group_read | std::filesystem::perms::group_write);
+    const std::string link = rig.dir.file("link.Q2K");
+    std::filesystem::create_symlink(real, link);
+    rig.prg_file = link;
+    rig.state.file_preselected = 1;
+    rig.transfers.save.Save68k();
+    EXPECT_EQ(rig.dialogs.last_text(), "Completed");
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(ScratchDir::read(real), "A=1\r\n");
+    EXPECT_EQ(std::filesystem::status(real).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                  std::filesystem::perms::group_read | std::filesystem::perms::group_write);
+    EXPECT_EQ(rig.dir.entries().size(), 2u);  // no temporary file left
 }
 
 TEST(Save, CancelOrUnwritableFileSendsNothing) {
