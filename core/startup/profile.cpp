@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <cstdlib>
+#include <fstream>
 #include <limits>
 #include <system_error>
 
@@ -221,6 +222,13 @@ std::optional<std::string> write_profile_file(const fs::path& path, ProfileValue
     if (path.has_parent_path()) {
         std::error_code ec;
         fs::create_directories(path.parent_path(), ec);
+    }
+    // The file is rewritten from what it holds now, so one that exists but
+    // cannot be read must be left alone: writing it from nothing would throw
+    // away its comments and the keys of other programs.
+    std::error_code ec;
+    if (fs::exists(path, ec) && (!fs::is_regular_file(path, ec) || !std::ifstream(path))) {
+        return "Unable to read " + path.string() + "; the settings were not saved.";
     }
     IniFile ini = IniFile::load(path);
     WriteProfile(ini, values, main_window_visible);

@@ -254,6 +254,17 @@ TEST(ProfileFile, WriteCreatesTheFolderAndReadsBack) {
     EXPECT_EQ(missing.port_number, "1");
 }
 
+TEST(ProfileFile, UnreadableProfileIsNotOverwritten) {
+    test::TempDir dir;
+    const auto path = dir.path() / "qvtw2k.INI";
+    std::filesystem::create_directory(path);  // exists, but no file to read
+    ProfileValues v = sample_values();
+    const auto error = write_profile_file(path, v, true);
+    ASSERT_TRUE(error.has_value());
+    EXPECT_NE(error->find("not saved"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::is_directory(path));
+}
+
 TEST(ProfileLocation, FollowsHomeThenExecutableThenConfig) {
     struct Case {
         const char* qvt_home;
