@@ -41,26 +41,47 @@ std::string read_until(int fd, Clock::time_point deadline, Done done) {
     return got;
 }
 
+// Starts kvbsim with args (and QVTW2K_HOME when home is not empty); its
+// standard output is the returned pipe end. pid is -1 when the fork failed.
+struct Started {
+    pid_t pid = -1;
+    int out = -1;
+};
+
+Started start_kvbsim(const std::vector<const char*>& args, const std::filesystem::path& home = {}) {
+    int out[2];
+    if (::pipe(out) != 0) return {};
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(out[1], 1);
+        ::close(out[0]);
+        if (!home.empty()) ::setenv("QVTW2K_HOME", home.c_str(), 1);
+        std::vector<char*> argv{const_cast<char*>("kvbsim")};
+        for (const char* a : args)
+            argv.push_back(const_cast<char*>(a));
+        argv.push_back(nullptr);
+        ::execv(KVBSIM_PATH, argv.data());
+        ::_exit(127);
+    }
+    ::close(out[1]);
+    if (pid < 0) {
+        ::close(out[0]);
+        return {};
+    }
+    return {pid, out[0]};
+}
+
 TEST(KvbsimPty, AnswersVerAndRegistersItsPort) {
     const std::filesystem::path home =
         std::filesystem::temp_directory_path() / ("kvbsim_test_" + std::to_string(::getpid()));
     std::filesystem::remove_all(home);
-    int out[2];
-    ASSERT_EQ(::pipe(out), 0);
-    const pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        ::dup2(out[1], 1);
-        ::close(out[0]);
-        ::setenv("QVTW2K_HOME", home.c_str(), 1);
-        ::execl(KVBSIM_PATH, "kvbsim", "--com", "9", "--version", "3.10",
-                static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    ::close(out[1]);
+    const Started kvbsim = start_kvbsim({"--com", "9", "--version", "3.10"}, home);
+    ASSERT_GE(kvbsim.pid, 0);
+    const pid_t pid = kvbsim.pid;
     const auto deadline = Clock::now() + std::chrono::seconds(10);
-    std::string path = read_until(
-        out[0], deadline, [](const std::string& s) { return s.find('\n') != std::string::npos; });
+    std::string path = read_until(kvbsim.out, deadline, [](const std::string& s) {
+        return s.find('\n') != std::string::npos;
+    });
     ASSERT_FALSE(path.empty());
     path.pop_back();
     const auto link = home / "ports" / "COM9";
@@ -79,31 +100,24 @@ TEST(KvbsimPty, AnswersVerAndRegistersItsPort) {
     ASSERT_EQ(::waitpid(pid, &status, 0), pid);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(link)));
-    ::close(out[0]);
+    ::close(kvbsim.out);
     std::filesystem::remove_all(home);
 }
 
 TEST(KvbsimPty, HangsUpOnSigusr1) {
-    int out[2];
-    ASSERT_EQ(::pipe(out), 0);
-    const pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        ::dup2(out[1], 1);
-        ::close(out[0]);
-        ::execl(KVBSIM_PATH, "kvbsim", static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    ::close(out[1]);
+    const Started kvbsim = start_kvbsim({});
+    ASSERT_GE(kvbsim.pid, 0);
+    const pid_t pid = kvbsim.pid;
     const auto deadline = Clock::now() + std::chrono::seconds(10);
-    const std::string path = read_until(
-        out[0], deadline, [](const std::string& s) { return s.find('\n') != std::string::npos; });
+    const std::string path = read_until(kvbsim.out, deadline, [](const std::string& s) {
+        return s.find('\n') != std::string::npos;
+    });
     ASSERT_FALSE(path.empty());
     ::kill(pid, SIGUSR1);
     int status = 0;
     ASSERT_EQ(::waitpid(pid, &status, 0), pid);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    ::close(out[0]);
+    ::close(kvbsim.out);
 }
 
 // A port table with nothing but discovery, over an empty sysfs.
@@ -131,21 +145,13 @@ TEST(KvbsimPty, StandsForTheControllersUsbInterfaceUntilItHangsUp) {
     std::filesystem::create_directories(home / "ports");
     // What a killed adapter run left behind is replaced.
     std::ofstream(home / "ports" / "COM6.usb") << "VID_0403+PID_6001+AC999\n";
-    int out[2];
-    ASSERT_EQ(::pipe(out), 0);
-    const pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        ::dup2(out[1], 1);
-        ::close(out[0]);
-        ::setenv("QVTW2K_HOME", home.c_str(), 1);
-        ::execl(KVBSIM_PATH, "kvbsim", "--com", "6", "--usb-kvb", static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    ::close(out[1]);
+    const Started kvbsim = start_kvbsim({"--com", "6", "--usb-kvb"}, home);
+    ASSERT_GE(kvbsim.pid, 0);
+    const pid_t pid = kvbsim.pid;
     const auto deadline = Clock::now() + std::chrono::seconds(10);
-    std::string path = read_until(
-        out[0], deadline, [](const std::string& s) { return s.find('\n') != std::string::npos; });
+    std::string path = read_until(kvbsim.out, deadline, [](const std::string& s) {
+        return s.find('\n') != std::string::npos;
+    });
     ASSERT_FALSE(path.empty());
     path.pop_back();
 
@@ -170,7 +176,7 @@ TEST(KvbsimPty, StandsForTheControllersUsbInterfaceUntilItHangsUp) {
     EXPECT_NE(qvt::startup::CheckVCP(table, "6"), std::nullopt);
     EXPECT_EQ(qvt::startup::USBRS_Search(table).entries, std::vector<std::string>{"none"});
     ::close(fd);
-    ::close(out[0]);
+    ::close(kvbsim.out);
     std::filesystem::remove_all(home);
 }
 
