@@ -62,6 +62,18 @@ void Dialogue::CommOutBufferWiatZero() {
     }
 }
 
+template <typename Scan>
+void Dialogue::read_until_done(Scan scan) {
+    bool done = false;
+    for (;;) {
+        const std::string data = term_.Input();
+        for (const char c : data)
+            done = scan(c) || done;
+        if (done) return;
+        pump_events(data.empty(), -1);
+    }
+}
+
 void Dialogue::CommOut(const std::string& line, std::string& reply) {
     // The caller normally holds transfer_mode already; taking it here as well
     // keeps the receive handler off the reply even when it does not.
@@ -73,64 +85,54 @@ void Dialogue::CommOut(const std::string& line, std::string& reply) {
     int lf_count = 0;
     int cr_count = 0;
     bool last_was_lf = false;
-    bool done = false;
-    for (;;) {
-        const std::string data = term_.Input();
-        for (const char c : data) {
-            switch (c) {
-                case kLf:
-                    last_was_lf = true;
-                    // The first line break ends the echo; later ones join the
-                    // reply's lines with CR LF.
-                    if (++lf_count == 1) {
-                        collected.clear();
-                    } else {
-                        collected += "\r\n";
-                    }
-                    break;
-                case kCr:
-                    last_was_lf = false;
-                    if (++cr_count == 1) collected.clear();
-                    break;
-                case kPrompt:
-                    if (last_was_lf) {
-                        if (!done) reply = collected;
-                        done = true;
-                    } else {
-                        collected += c;
-                    }
-                    break;
-                default:
+    bool replied = false;
+    read_until_done([&](char c) {
+        switch (c) {
+            case kLf:
+                last_was_lf = true;
+                // The first line break ends the echo; later ones join the
+                // reply's lines with CR LF.
+                if (++lf_count == 1) {
+                    collected.clear();
+                } else {
+                    collected += "\r\n";
+                }
+                return false;
+            case kCr:
+                last_was_lf = false;
+                if (++cr_count == 1) collected.clear();
+                return false;
+            case kPrompt:
+                if (!last_was_lf) {
                     collected += c;
-                    last_was_lf = false;
-                    break;
-            }
+                    return false;
+                }
+                if (!replied) reply = collected;
+                replied = true;
+                return true;
+            default:
+                collected += c;
+                last_was_lf = false;
+                return false;
         }
-        if (done) break;
-        pump_events(data.empty(), -1);
-    }
+    });
 }
 
 void Dialogue::Wait_Prompt() {
     TransferModeGuard guard(state_);
     LineStart line;
-    bool done = false;
-    for (;;) {
-        const std::string data = term_.Input();
-        for (const char c : data) {
-            if (c == kLf) {
-                line.saw_lf();
-            } else if (c == kCr) {
-                line.saw_cr();
-            } else if (c == kPrompt) {
-                if (line.at_line_start()) done = true;
-            } else {
-                line.saw_other();
-            }
+    read_until_done([&](char c) {
+        if (c == kLf) {
+            line.saw_lf();
+        } else if (c == kCr) {
+            line.saw_cr();
+        } else if (c == kPrompt) {
+            return line.at_line_start();
+        } else {
+            line.saw_other();
         }
-        if (done) break;
-        pump_events(data.empty(), -1);
-    }
+        return false;
+    });
 }
 
 void Dialogue::Wait_Prompt1() {
@@ -140,30 +142,25 @@ void Dialogue::Wait_Prompt1() {
     // is the controller's answer and is shown.
     bool collecting = false;
     std::string collected;
-    bool done = false;
-    for (;;) {
-        const std::string data = term_.Input();
-        for (const char c : data) {
-            if (c == kLf) {
-                line.saw_lf();
-                if (collecting) collected += c;
-            } else if (c == kCr) {
-                line.saw_cr();
-                collecting = true;
-                collected += c;
-            } else if (c == kPrompt || c == kContinuationPrompt) {
-                if (line.at_line_start()) {
-                    term_.set_Disp(collected);
-                    done = true;
-                }
-            } else {
-                line.saw_other();
-                if (collecting) collected += c;
+    read_until_done([&](char c) {
+        if (c == kLf) {
+            line.saw_lf();
+            if (collecting) collected += c;
+        } else if (c == kCr) {
+            line.saw_cr();
+            collecting = true;
+            collected += c;
+        } else if (c == kPrompt || c == kContinuationPrompt) {
+            if (line.at_line_start()) {
+                term_.set_Disp(collected);
+                return true;
             }
+        } else {
+            line.saw_other();
+            if (collecting) collected += c;
         }
-        if (done) break;
-        pump_events(data.empty(), -1);
-    }
+        return false;
+    });
     // The controller refuses to edit a line while it sits at a break point; its
     // break prompt is redrawn so the user sees where they are.
     if (collected.find("Can't Edit") != std::string::npos) {

@@ -52,6 +52,10 @@ class Dialogue {
 
   private:
     void pump_events(bool read_was_empty, platform::Millis deadline_ms);
+    // Reads and scans every received byte with scan until it has reported the
+    // end; the rest of the read that brings the end is still scanned.
+    template <typename Scan>
+    void read_until_done(Scan scan);
 
     SharedState& state_;
     platform::TerminalControl& term_;
