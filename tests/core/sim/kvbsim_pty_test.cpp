@@ -71,6 +71,16 @@ Started start_kvbsim(const std::vector<const char*>& args, const std::filesystem
     return {pid, out[0]};
 }
 
+// The pty path kvbsim prints on its first line, or empty.
+std::string printed_path(const Started& kvbsim, Clock::time_point deadline) {
+    std::string line = read_until(kvbsim.out, deadline, [](const std::string& s) {
+        return s.find('\n') != std::string::npos;
+    });
+    if (line.empty() || line.back() != '\n') return {};
+    line.pop_back();
+    return line;
+}
+
 TEST(KvbsimPty, AnswersVerAndRegistersItsPort) {
     const std::filesystem::path home =
         std::filesystem::temp_directory_path() / ("kvbsim_test_" + std::to_string(::getpid()));
@@ -79,11 +89,8 @@ TEST(KvbsimPty, AnswersVerAndRegistersItsPort) {
     ASSERT_GE(kvbsim.pid, 0);
     const pid_t pid = kvbsim.pid;
     const auto deadline = Clock::now() + std::chrono::seconds(10);
-    std::string path = read_until(kvbsim.out, deadline, [](const std::string& s) {
-        return s.find('\n') != std::string::npos;
-    });
+    const std::string path = printed_path(kvbsim, deadline);
     ASSERT_FALSE(path.empty());
-    path.pop_back();
     const auto link = home / "ports" / "COM9";
     EXPECT_EQ(std::filesystem::read_symlink(link).string(), path);
 
@@ -109,10 +116,7 @@ TEST(KvbsimPty, HangsUpOnSigusr1) {
     ASSERT_GE(kvbsim.pid, 0);
     const pid_t pid = kvbsim.pid;
     const auto deadline = Clock::now() + std::chrono::seconds(10);
-    const std::string path = read_until(kvbsim.out, deadline, [](const std::string& s) {
-        return s.find('\n') != std::string::npos;
-    });
-    ASSERT_FALSE(path.empty());
+    ASSERT_FALSE(printed_path(kvbsim, deadline).empty());
     ::kill(pid, SIGUSR1);
     int status = 0;
     ASSERT_EQ(::waitpid(pid, &status, 0), pid);
@@ -149,11 +153,8 @@ TEST(KvbsimPty, StandsForTheControllersUsbInterfaceUntilItHangsUp) {
     ASSERT_GE(kvbsim.pid, 0);
     const pid_t pid = kvbsim.pid;
     const auto deadline = Clock::now() + std::chrono::seconds(10);
-    std::string path = read_until(kvbsim.out, deadline, [](const std::string& s) {
-        return s.find('\n') != std::string::npos;
-    });
+    const std::string path = printed_path(kvbsim, deadline);
     ASSERT_FALSE(path.empty());
-    path.pop_back();
 
     DiscoveryOnly table(home);
     const auto search = qvt::startup::USBRS_Search(table);
