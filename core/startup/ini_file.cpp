@@ -109,14 +109,25 @@ IniFile IniFile::from_bytes(std::string_view bytes) {
     return ini;
 }
 
-IniFile IniFile::load(const fs::path& path) {
+std::optional<IniFile> IniFile::load(const fs::path& path) {
+    // Looked at before it is opened: opening a FIFO would wait for a writer.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT) return IniFile{};
+        return std::nullopt;
+    }
+    if (!S_ISREG(st.st_mode) || static_cast<std::uintmax_t>(st.st_size) > kMaxBytes) {
+        return std::nullopt;
+    }
     std::ifstream in(path, std::ios::binary);
-    if (!in) return {};
+    if (!in) return std::nullopt;
     std::string bytes;
     std::array<char, 4096> chunk{};
-    while (in.read(chunk.data(), chunk.size()) || in.gcount() > 0) {
+    // A file that grows after the look above is cut off here all the same.
+    while ((in.read(chunk.data(), chunk.size()) || in.gcount() > 0) && bytes.size() <= kMaxBytes) {
         bytes.append(chunk.data(), static_cast<std::size_t>(in.gcount()));
     }
+    if (in.bad() || bytes.size() > kMaxBytes) return std::nullopt;
     return from_bytes(bytes);
 }
 

@@ -24,6 +24,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -35,9 +36,18 @@ namespace qvt::startup {
 class IniFile {
   public:
     IniFile() = default;
+    // A settings file is a few kilobytes. One far larger is not a profile this
+    // program wrote, and keeping it line by line would cost memory and time in
+    // proportion (a 50 MB file of blank lines took gigabytes), so it counts as
+    // unreadable.
+    static constexpr std::uintmax_t kMaxBytes = std::uintmax_t{1} << 20;
+
     static IniFile from_bytes(std::string_view bytes);
-    // A missing or unreadable file gives an empty profile, as on Windows.
-    static IniFile load(const std::filesystem::path& path);
+    // A missing file gives an empty profile, as on Windows. A file that exists
+    // but cannot be read whole (no regular file, larger than kMaxBytes, a read
+    // error) gives nothing: the caller must not write it back from an empty
+    // profile, which would throw away what it holds.
+    static std::optional<IniFile> load(const std::filesystem::path& path);
 
     std::string get(std::string_view section, std::string_view key,
                     std::string_view default_value) const;

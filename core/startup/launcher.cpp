@@ -73,9 +73,8 @@ void Launcher::FormShow() {
 void Launcher::read_profile() {
     profile_read_ = true;
     const auto error = read_profile_file(profile_path_, env_, profile_);
-    // The values read up to a bad one are applied; the launcher still comes up
-    // with the rest at their defaults, so the user can go on and the next
-    // close rewrites the profile with good values.
+    // A bad number has taken its key's default and everything else was read;
+    // the message names the key, and the next close writes the default.
     hooks_.set_main_geometry(profile_.main_window);
     if (error) error_box("QVTW2K", *error);
 }

@@ -4,7 +4,6 @@
 
 #include <charconv>
 #include <cstdlib>
-#include <fstream>
 #include <limits>
 #include <system_error>
 
@@ -14,26 +13,40 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// One integer key: on success stores it and returns true; otherwise records
-// the conversion message.
-bool convert(const std::string& text, int& target, std::string& error) {
-    const auto value = to_integer(text);
-    if (!value) {
-        error = integer_error(text);
-        return false;
-    }
-    target = *value;
-    return true;
+std::string bad_integer_text(const std::string& section, const std::string& key,
+                             const std::string& text, const std::string& fallback) {
+    return "[" + section + "] " + key + ": " + integer_error(text) + "; " + fallback +
+           " is used instead.";
 }
 
-// "Form9" keys: an empty value counts as missing.
-bool convert_or_default(const std::string& text, int fallback, int& target, std::string& error) {
-    if (text.empty()) {
-        target = fallback;
-        return true;
+// Reads the integer keys: a value that is not a number gets the key's
+// default, and the key is named in `bad`, so the user hears of it once and
+// every other key is still read.
+class IntegerKeys {
+  public:
+    IntegerKeys(const IniFile& ini, std::vector<std::string>& bad) : ini_(ini), bad_(bad) {}
+
+    // text: the value as read; it becomes the default when it is no number.
+    int convert(const char* section, const char* key, std::string& text, int fallback) {
+        if (const auto value = to_integer(text)) return *value;
+        bad_.push_back(bad_integer_text(section, key, text, std::to_string(fallback)));
+        text = std::to_string(fallback);
+        return fallback;
     }
-    return convert(text, target, error);
-}
+    int read(const char* section, const char* key, int fallback) {
+        std::string text = ini_.get(section, key, std::to_string(fallback));
+        return convert(section, key, text, fallback);
+    }
+    // "Form9" keys: an empty value counts as missing.
+    int read_or_default(const char* section, const char* key, int fallback) {
+        std::string text = ini_.get(section, key, "");
+        return text.empty() ? fallback : convert(section, key, text, fallback);
+    }
+
+  private:
+    const IniFile& ini_;
+    std::vector<std::string>& bad_;
+};
 
 const char* flag(bool on) {
     return on ? "1" : "0";
@@ -82,26 +95,24 @@ std::string integer_error(const std::string& text) {
 }
 
 bool GetProfile(const IniFile& ini, const ProfileEnv& env, ProfileValues& v, std::string& error) {
-    // Form3: all four into memory first, then applied in order.
+    std::vector<std::string> bad;
+    IntegerKeys numbers(ini, bad);
+
     v.form3_top = ini.get("Form3", "Top", "0");
     v.form3_left = ini.get("Form3", "Left", "0");
     v.form3_width = ini.get("Form3", "Width", "600");
     v.form3_height = ini.get("Form3", "Height", "400");
-    if (!convert(v.form3_top, v.main_window.top, error)) return false;
-    if (!convert(v.form3_left, v.main_window.left, error)) return false;
-    if (!convert(v.form3_width, v.main_window.width, error)) return false;
-    if (!convert(v.form3_height, v.main_window.height, error)) return false;
+    v.main_window.top = numbers.convert("Form3", "Top", v.form3_top, 0);
+    v.main_window.left = numbers.convert("Form3", "Left", v.form3_left, 0);
+    v.main_window.width = numbers.convert("Form3", "Width", v.form3_width, 600);
+    v.main_window.height = numbers.convert("Form3", "Height", v.form3_height, 400);
     v.panel2_top = ini.get("Form3", "Panel2Top", "0");
 
     // Integer division truncates toward zero: a screen smaller than the window gives 0 or less.
-    if (!convert_or_default(ini.get("Form9", "Top", ""), (env.screen_height - 400) / 2,
-                            v.watch_window.top, error) ||
-        !convert_or_default(ini.get("Form9", "Left", ""), (env.screen_width - 600) / 2,
-                            v.watch_window.left, error) ||
-        !convert_or_default(ini.get("Form9", "Height", ""), 400, v.watch_window.height, error) ||
-        !convert_or_default(ini.get("Form9", "Width", ""), 600, v.watch_window.width, error)) {
-        return false;
-    }
+    v.watch_window.top = numbers.read_or_default("Form9", "Top", (env.screen_height - 400) / 2);
+    v.watch_window.left = numbers.read_or_default("Form9", "Left", (env.screen_width - 600) / 2);
+    v.watch_window.height = numbers.read_or_default("Form9", "Height", 400);
+    v.watch_window.width = numbers.read_or_default("Form9", "Width", 600);
 
     v.port_number = ini.get("Comport", "Number", "1");
     v.quit_connecting = ini.get("Comport", "quit_connecting", "1");
@@ -122,16 +133,21 @@ bool GetProfile(const IniFile& ini, const ProfileEnv& env, ProfileValues& v, std
     }
     v.watch_interval = ini.get("Watch", "ComboBox1", "1000");
     v.watch_variable = ini.get("Watch", "ComboBox2", "");
-    if (!convert(ini.get("Watch", "RadioGroup1", "0"), v.watch_print_index, error)) return false;
+    v.watch_print_index = numbers.read("Watch", "RadioGroup1", 0);
     for (int i = 0; i <= 9; ++i) {
         std::string entry = ini.get("Watch", std::to_string(i), "");
         if (!entry.empty()) v.watch_list.push_back(std::move(entry));
     }
 
-    if (!convert(ini.get("BaudRate", "RadioGroup_Baud", "0"), v.baud_index, error)) return false;
+    v.baud_index = numbers.read("BaudRate", "RadioGroup_Baud", 0);
 
     v.qvt_debug = ini.get("Debug", "qvt_debug", "0");
-    return true;
+
+    if (bad.empty()) return true;
+    error.clear();
+    for (const auto& line : bad)
+        error += (error.empty() ? "" : "\r\n") + line;
+    return false;
 }
 
 void WriteProfile(IniFile& ini, ProfileValues& v, bool main_window_visible) {
@@ -145,6 +161,19 @@ void WriteProfile(IniFile& ini, ProfileValues& v, bool main_window_visible) {
         ini.set("Form3", "Width", v.form3_width);
         ini.set("Form3", "Height", v.form3_height);
         ini.set("Form3", "Panel2Top", std::to_string(v.panel2_height));
+    } else {
+        // The old geometry stays, except a number the last read could not use:
+        // it gets the default that was used instead, or every start would
+        // report it again.
+        const std::pair<const char*, const std::string*> keys[] = {{"Top", &v.form3_top},
+                                                                   {"Left", &v.form3_left},
+                                                                   {"Width", &v.form3_width},
+                                                                   {"Height", &v.form3_height}};
+        for (const auto& [key, text] : keys) {
+            if (ini.contains("Form3", key) && !to_integer(ini.get("Form3", key, ""))) {
+                ini.set("Form3", key, *text);
+            }
+        }
     }
 
     ini.set("Form9", "Top", std::to_string(v.watch_window.top));
@@ -212,8 +241,11 @@ ProfileLocation profile_location(const fs::path& exe_path) {
 
 std::optional<std::string> read_profile_file(const fs::path& path, const ProfileEnv& env,
                                              ProfileValues& values) {
+    // A profile that cannot be read gives the defaults; the close says so and
+    // leaves the file alone.
+    const std::optional<IniFile> ini = IniFile::load(path);
     std::string error;
-    if (!GetProfile(IniFile::load(path), env, values, error)) return error;
+    if (!GetProfile(ini ? *ini : IniFile{}, env, values, error)) return error;
     return std::nullopt;
 }
 
@@ -226,14 +258,11 @@ std::optional<std::string> write_profile_file(const fs::path& path, ProfileValue
     // The file is rewritten from what it holds now, so one that exists but
     // cannot be read must be left alone: writing it from nothing would throw
     // away its comments and the keys of other programs.
-    std::error_code ec;
-    if (fs::exists(path, ec) && (!fs::is_regular_file(path, ec) || !std::ifstream(path))) {
-        return "Unable to read " + path.string() + "; the settings were not saved.";
-    }
-    IniFile ini = IniFile::load(path);
-    WriteProfile(ini, values, main_window_visible);
+    std::optional<IniFile> ini = IniFile::load(path);
+    if (!ini) return "Unable to read " + path.string() + "; the settings were not saved.";
+    WriteProfile(*ini, values, main_window_visible);
     std::string error;
-    if (!ini.save(path, error)) return error;
+    if (!ini->save(path, error)) return error;
     return std::nullopt;
 }
 

@@ -9,12 +9,15 @@
 // writing and applies them after reading.
 //
 // GetProfile reads the keys in a fixed order and applies each at once. A value
-// that must be an integer and is not one stops the reading there with the
-// conversion message ("'abc' is not a valid integer value"): everything read
-// before it is applied, everything after it keeps its previous value. Some
-// rules on reading are deliberate: the watch window's boxes are only ever
-// ticked (a "0" leaves a ticked box ticked), the watch list is appended to,
-// not replaced, and an empty "Form9" value counts as missing.
+// that must be an integer and is not one (a hand edit, "Top=abc") gets that
+// key's default and is named in one message for the user; every other key is
+// still read, so the close writes back the user's editors, files and port
+// rather than emptied values, and writes the default in place of the bad
+// number. A profile that cannot be read whole (see IniFile::load) gives every
+// default and is not written at the close. Some rules on reading are
+// deliberate: the watch window's boxes are only ever ticked (a "0" leaves a
+// ticked box ticked), the watch list is appended to, not replaced, and an
+// empty "Form9" value counts as missing.
 //
 // WriteProfile writes every key in the table's order into an IniFile, so keys
 // and sections new to the file appear in that order and everything else in the
@@ -94,8 +97,9 @@ std::string default_point_editor();
 std::optional<int> to_integer(const std::string& text);
 std::string integer_error(const std::string& text);  // "'abc' is not a valid integer value"
 
-// Reads and applies the profile. Returns false with the conversion message in
-// `error` when a value that must be an integer is not one.
+// Reads and applies the profile. Returns false with one message in `error`,
+// naming each key whose value had to be an integer and was not one (that key
+// took its default; the others were read as usual).
 bool GetProfile(const IniFile& ini, const ProfileEnv& env, ProfileValues& values,
                 std::string& error);
 // Writes every key. Updates the "Form3" strings from main_window when it is visible.

@@ -82,7 +82,7 @@ TEST(IniSet, WindowsFileKeepsCrLfAndItsBytes) {
 TEST(IniSave, IsAtomicAndLeavesNoTemporaryFile) {
     test::TempDir dir;
     const auto path = dir.write("qvtw2k.INI", "[Old]\nx=1\n");
-    IniFile ini = IniFile::load(path);
+    IniFile ini = IniFile::load(path).value();
     ini.set("New", "y", "2");
     std::string error;
     ASSERT_TRUE(ini.save(path, error)) << error;
@@ -102,7 +102,7 @@ TEST(IniSave, FailureKeepsTheOldFileAndSaysWhy) {
 
 TEST(IniLoad, MissingFileIsEmpty) {
     test::TempDir dir;
-    const IniFile ini = IniFile::load(dir.path() / "none.INI");
+    const IniFile ini = IniFile::load(dir.path() / "none.INI").value();
     EXPECT_EQ(ini.bytes(), "");
     EXPECT_EQ(ini.get("A", "b", "d"), "d");
 }

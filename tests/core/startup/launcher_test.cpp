@@ -177,7 +177,9 @@ TEST(LauncherShow, BadIntegerIsReportedAndTheLauncherStillComesUp) {
     rig.dir.write("qvtw2k.INI", "[Form3]\r\nTop=abc\r\n[Comport]\r\nNumber=9\r\n");
     Launcher& l = rig.shown();
     ASSERT_EQ(rig.dialogs.messages().size(), 1u);
-    EXPECT_EQ(rig.dialogs.last_text(), "'abc' is not a valid integer value");
+    EXPECT_EQ(rig.dialogs.last_text(),
+              "[Form3] Top: 'abc' is not a valid integer value; 0 is used instead.");
+    EXPECT_EQ(l.port_field(), "9");                            // read after the bad key
     EXPECT_EQ(l.entries(), std::vector<std::string>{"none"});  // the search still ran
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/core/startup/temp_dir.h"
 
 namespace qvt::startup {
@@ -71,67 +73,57 @@ TEST(GetProfile, WatchBoxesAreOnlyTickedAndTheListIsAppendedTo) {
     EXPECT_EQ(v.watch_list, (std::vector<std::string>{"OLD", "X", "Y", "Z"}));
 }
 
-// A bad integer stops the reading: what comes before is applied, what comes
-// after keeps its previous value.
+// A bad integer takes its key's default; the message names the key, every
+// other key is read, and the close writes the default in place of the bad value.
 struct BadIntegerCase {
-    const char* name;
-    const char* text;
-    const char* message;
-    bool main_width_applied;
-    bool watch_height_applied;
-    bool ime_read;
-    bool list_read;
-    bool debug_read;
+    const char* section;
+    const char* key;
+    const char* value;
+    const char* fallback;
 };
 
-class ConversionError : public testing::TestWithParam<BadIntegerCase> {};
-
-TEST_P(ConversionError, StopsTheReadingThere) {
-    const auto& c = GetParam();
-    const std::string good =
-        "[Form3]\nTop=1\nLeft=2\nWidth=700\nHeight=500\nPanel2Top=90\n"
-        "[Form9]\nTop=3\nLeft=4\nHeight=300\nWidth=200\n"
-        "[Edit]\nime_enabled=1\n[Watch]\n0=V\n[BaudRate]\nRadioGroup_Baud=1\n[Debug]\nqvt_debug="
-        "1\n";
-    IniFile ini = IniFile::from_bytes(good);
-    // The bad key replaces its good twin.
-    const IniFile bad = IniFile::from_bytes(c.text);
-    for (const char* section : {"Form3", "Form9", "Watch", "BaudRate"}) {
-        for (const char* key : {"Top", "Width", "Height", "RadioGroup1", "RadioGroup_Baud"}) {
-            if (bad.contains(section, key)) ini.set(section, key, bad.get(section, key, ""));
+TEST(GetProfile, BadIntegerTakesTheDefaultAndTheRestIsRead) {
+    const IniFile good = IniFile::from_bytes(
+        "[Form3]\nTop=1\nLeft=2\nWidth=700\nHeight=500\n"
+        "[Form9]\nTop=3\nLeft=4\nHeight=300\nWidth=200\n[Comport]\nNumber=5\n"
+        "[Files]\nEditor=/e/ed\nPrg_File=/p/a.Q2K\n[Edit]\nime_enabled=1\n"
+        "[Watch]\nRadioGroup1=2\n0=V\n[BaudRate]\nRadioGroup_Baud=1\n[Debug]\nqvt_debug=1\n");
+    for (const auto& c : std::vector<BadIntegerCase>{{"Form3", "Width", "abc", "600"},
+                                                     {"Form3", "Top", "", "0"},
+                                                     {"Form9", "Height", "4OO", "400"},
+                                                     {"Watch", "RadioGroup1", "1.5", "0"},
+                                                     {"BaudRate", "RadioGroup_Baud", "x", "0"}}) {
+        IniFile ini = good;
+        ini.set(c.section, c.key, c.value);
+        ProfileValues v;
+        std::string error;
+        EXPECT_FALSE(GetProfile(ini, kEnv, v, error));
+        EXPECT_EQ(error, "[" + std::string(c.section) + "] " + c.key + ": '" + c.value +
+                             "' is not a valid integer value; " + c.fallback + " is used instead.");
+        EXPECT_EQ(v.port_number, "5") << c.key;
+        EXPECT_EQ(v.editor, "/e/ed") << c.key;
+        EXPECT_EQ(v.prg_file, "/p/a.Q2K") << c.key;
+        EXPECT_EQ(v.ime_enabled, "1") << c.key;
+        EXPECT_EQ(v.watch_list, std::vector<std::string>{"V"}) << c.key;
+        EXPECT_EQ(v.qvt_debug, "1") << c.key;
+        // The default reached the window or field it belongs to, and the close
+        // writes it, whether or not the main window is showing.
+        for (const bool visible : {false, true}) {
+            IniFile out = ini;
+            ProfileValues written = v;
+            WriteProfile(out, written, visible);
+            EXPECT_EQ(out.get(c.section, c.key, ""), c.fallback) << c.key << visible;
+            EXPECT_EQ(out.get("Files", "Prg_File", ""), "/p/a.Q2K");
         }
     }
+    IniFile two = good;
+    two.set("Form3", "Top", "a");
+    two.set("Watch", "RadioGroup1", "b");
     ProfileValues v;
-    v.qvt_debug = "keep";
-    v.ime_enabled = "keep";
-    v.main_window.width = -1;
-    v.watch_window.height = -1;
-    v.baud_index = 7;
     std::string error;
-    EXPECT_FALSE(GetProfile(ini, kEnv, v, error));
-    EXPECT_EQ(error, c.message);
-    EXPECT_EQ(v.main_window.width, c.main_width_applied ? 700 : -1);
-    EXPECT_EQ(v.watch_window.height, c.watch_height_applied ? 300 : -1);
-    EXPECT_EQ(v.ime_enabled, c.ime_read ? "1" : "keep");
-    EXPECT_EQ(v.watch_list.size(), c.list_read ? 1U : 0U);
-    EXPECT_EQ(v.baud_index, 7);  // every case stops at or before RadioGroup_Baud
-    EXPECT_EQ(v.qvt_debug, c.debug_read ? "1" : "keep");
+    EXPECT_FALSE(GetProfile(two, kEnv, v, error));
+    EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 1) << "one message, a line per key";
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ConversionError,
-    testing::Values(
-        BadIntegerCase{"Form3Width", "[Form3]\nWidth=abc\n", "'abc' is not a valid integer value",
-                       false, false, false, false, false},
-        BadIntegerCase{"Form3Top", "[Form3]\nTop=\n", "'' is not a valid integer value", false,
-                       false, false, false, false},
-        BadIntegerCase{"Form9Height", "[Form9]\nHeight=4OO\n", "'4OO' is not a valid integer value",
-                       true, false, false, false, false},
-        BadIntegerCase{"RadioGroup1", "[Watch]\nRadioGroup1=1.5\n",
-                       "'1.5' is not a valid integer value", true, true, true, false, false},
-        BadIntegerCase{"RadioGroup_Baud", "[BaudRate]\nRadioGroup_Baud=x\n",
-                       "'x' is not a valid integer value", true, true, true, true, false}),
-    [](const auto& param_info) { return std::string(param_info.param.name); });
 
 TEST(Integer, AcceptsDecimalAndHexOnly) {
     struct Case {
@@ -256,13 +248,20 @@ TEST(ProfileFile, WriteCreatesTheFolderAndReadsBack) {
 
 TEST(ProfileFile, UnreadableProfileIsNotOverwritten) {
     test::TempDir dir;
-    const auto path = dir.path() / "qvtw2k.INI";
-    std::filesystem::create_directory(path);  // exists, but no file to read
-    ProfileValues v = sample_values();
-    const auto error = write_profile_file(path, v, true);
-    ASSERT_TRUE(error.has_value());
-    EXPECT_NE(error->find("not saved"), std::string::npos);
-    EXPECT_TRUE(std::filesystem::is_directory(path));
+    const auto folder = dir.mkdir("qvtw2k.INI");  // exists, but no file to read
+    // Beyond the size of any profile: reading it whole would cost memory and time.
+    const auto huge = dir.write("huge.INI", std::string(IniFile::kMaxBytes + 1, '\n'));
+    for (const auto& path : {folder, huge}) {
+        ProfileValues v;
+        EXPECT_EQ(read_profile_file(path, kEnv, v), std::nullopt);
+        EXPECT_EQ(v.port_number, "1");
+        v = sample_values();
+        const auto error = write_profile_file(path, v, true);
+        ASSERT_TRUE(error.has_value());
+        EXPECT_NE(error->find("not saved"), std::string::npos);
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+    EXPECT_EQ(std::filesystem::file_size(huge), IniFile::kMaxBytes + 1);
 }
 
 TEST(ProfileLocation, FollowsHomeThenExecutableThenConfig) {
