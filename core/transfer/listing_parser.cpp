@@ -24,21 +24,21 @@ void ListingParser::feed(char c) {
         case kQuote: {
             after_lf_ = after_cr_ = false;
             cr_run_ = 0;
-            const auto tab = buffer_.find(kTab);
             const std::size_t after_tab =
-                tab == std::string::npos ? buffer_.size() : buffer_.size() - tab - 1;
+                tab_ == std::string::npos ? buffer_.size() : buffer_.size() - tab_ - 1;
             const bool numbered = !buffer_.empty() && buffer_[0] >= '1' && buffer_[0] <= '9';
             if (numbered && after_tab > kMinPaddedStatement && !in_quotes_ &&
                 after_tab < kCommentColumn) {
                 buffer_.append(kCommentColumn - after_tab, ' ');
             }
-            buffer_ += c;
+            keep(c);
             break;
         }
         case kCr:
             ++cr_run_;
             if (!first_line_ && cr_run_ == 1) write_buffer();
             buffer_.clear();
+            tab_ = std::string::npos;
             after_lf_ = false;
             after_cr_ = true;
             in_quotes_ = false;
@@ -56,33 +56,43 @@ void ListingParser::feed(char c) {
         case kPrompt:
             if (after_lf_ || after_cr_) {
                 buffer_.clear();
+                tab_ = std::string::npos;
                 running_ = false;
             } else {
-                buffer_ += c;
+                keep(c);
             }
             after_lf_ = after_cr_ = false;
             cr_run_ = 0;
             break;
         case kTab:
-            buffer_ += c;
+            if (tab_ == std::string::npos) {
+                tab_ = buffer_.size();
+                buffer_ += c;
+            } else {
+                keep(c);
+            }
             break;
         case ' ':
             after_lf_ = after_cr_ = false;
             cr_run_ = 0;
-            buffer_ += c;
+            keep(c);
             break;
         default:
             after_lf_ = after_cr_ = false;
-            buffer_ += c;
+            keep(c);
             cr_run_ = 0;
             if (c == kDoubleQuote) in_quotes_ = !in_quotes_;
             break;
     }
 }
 
+void ListingParser::keep(char c) {
+    const std::size_t limit = tab_ == std::string::npos ? kMaxFileLine : tab_ + 1 + kMaxFileLine;
+    if (buffer_.size() < limit) buffer_ += c;
+}
+
 void ListingParser::write_buffer() {
-    const auto tab = buffer_.find(kTab);
-    const std::size_t from = tab == std::string::npos ? 0 : tab + 1;
+    const std::size_t from = tab_ == std::string::npos ? 0 : tab_ + 1;
     std::string line = buffer_.substr(from, kMaxFileLine);
     line += "\r\n";
     ++written_;

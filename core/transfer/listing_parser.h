@@ -12,6 +12,10 @@
 // padding the statement with blanks; a quote inside double quotes is text.
 // Bell and the bytes 0x0E..0x1B never reach the file.
 //
+// Memory: of a line only what can reach the file is kept, its start up to
+// 255 bytes until a TAB comes and 255 bytes after the first TAB, so a listing
+// that never ends its line (no carriage return) cannot grow the buffer.
+//
 // Abort is cooperative: once abort_requested() is true, the next line feed
 // makes the parser call send_abort() once (the controller then stops listing
 // and prints its prompt, which ends the parse like any other).
@@ -48,11 +52,17 @@ class ListingParser {
     std::uint32_t lines_written() const { return written_; }
     bool abort_sent() const { return abort_sent_; }
 
+    // Bytes held for the current line; bounded whatever the listing.
+    std::size_t held_bytes() const { return buffer_.capacity(); }
+
   private:
+    // Appends c when it can still reach the file line.
+    void keep(char c);
     void write_buffer();
 
     Sinks sinks_;
     std::string buffer_;
+    std::size_t tab_ = std::string::npos;  // the line's first TAB in buffer_
     bool after_lf_ = false;
     bool after_cr_ = false;
     std::uint32_t cr_run_ = 0;

@@ -51,6 +51,8 @@ TEST(ListingParser, TurnsListingsIntoFileLines) {
         {"# after LF and TABs ends", "10\tA=1\r\n\t\t#", "A=1\r\n"},
         {"# after CR ends", "10\tA=1\r#", "A=1\r\n"},
         {"300 bytes are cut at 255", "10\t" + s300 + "\r\n#", std::string(255, 'X') + "\r\n"},
+        {"300 bytes without TAB are cut at 255", s300 + "\r\n#", std::string(255, 'X') + "\r\n"},
+        {"a long start before the TAB is dropped", s300 + "\tA=1\r\n#", "A=1\r\n"},
         {"bell and 0x0E..0x1B are dropped",
          "10\tA\x07=\x0E\x1B"
          "1\x1C\r\n#",
@@ -83,6 +85,23 @@ TEST(ListingParser, PadsToColumn33ExactlyForEveryShortStatement) {
         } else {
             EXPECT_EQ(quote, 32u) << len;
         }
+    }
+}
+
+TEST(ListingParser, ALineWithoutEndKeepsOnlyWhatTheFileCanHold) {
+    const std::string x255(255, 'X');
+    const std::pair<std::string, std::string> rows[] = {
+        {"10\t", x255}, {"", x255}, {"10\tA=\"1", "A=\"1" + x255.substr(4)}};
+    for (const auto& [start, line] : rows) {
+        std::string file;
+        ListingParser parser({[&](std::string_view l) { file += l; }, nullptr, nullptr});
+        parser.feed(kEcho + start);
+        const std::string block(64 * 1024, 'X');
+        for (int i = 0; i < 64; ++i)  // 4 MiB without a carriage return
+            parser.feed(block);
+        EXPECT_LE(parser.held_bytes(), 1024u) << start;
+        parser.feed("\r\n#");
+        EXPECT_EQ(file, line + "\r\n") << start;
     }
 }
 
