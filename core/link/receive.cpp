@@ -19,10 +19,13 @@ constexpr unsigned char kPrompt = 35;  // "#"
 constexpr unsigned char kApostrophe = 39;
 constexpr unsigned char kQuestion = 63;
 
+constexpr unsigned char kTab = 9;
+
 constexpr int kCommentColumn = 40;
 // A line number and a blank take at least this many columns before a comment
 // can be one; shorter positions are left where the controller put them.
 constexpr int kFirstAlignedColumn = 11;
+constexpr int kTabWidth = 8;
 
 constexpr const char* kEraseToEol = "\x1b[0K";
 
@@ -69,7 +72,10 @@ std::string ReceiveProcessor::process_received(std::string_view bytes) {
     show.reserve(n + 16);
     for (const char ch : bytes) {
         const auto c = static_cast<unsigned char>(ch);
-        if (++p.rx_column == 1) p.rx_numbered_line = (c >= '0' && c <= '9') ? 1 : 0;
+        if (p.rx_column == 0) p.rx_numbered_line = (c >= '0' && c <= '9') ? 1 : 0;
+        // Columns as the screen shows them: the controller lists a line as
+        // number, TAB, statement, and the TAB reaches the next tab stop.
+        p.rx_column = c == kTab ? (p.rx_column / kTabWidth + 1) * kTabWidth : p.rx_column + 1;
 
         switch (c) {
             case kEsc:
@@ -122,6 +128,8 @@ std::string ReceiveProcessor::process_received(std::string_view bytes) {
                 if (p.rx_in_quotes == 0 && p.rx_numbered_line != 0 &&
                     p.rx_column >= kFirstAlignedColumn && p.rx_column < kCommentColumn) {
                     show.append(static_cast<std::size_t>(kCommentColumn - p.rx_column), ' ');
+                    // An apostrophe inside the comment stands beyond it.
+                    p.rx_column = kCommentColumn;
                 }
                 break;
             case kQuestion:

@@ -13,7 +13,9 @@
 //     the start of the line;
 //   - a received Ctrl-C means the program left the break point;
 //   - in a numbered program line an apostrophe outside quotes starts a comment
-//     and is pushed to column 40, so listings line their comments up;
+//     and is pushed to screen column 40, so listings line their comments up
+//     (columns as shown: a TAB, as between line number and statement,
+//     reaches the next multiple of 8);
 //   - the echo of a typed line is hidden up to its CR (echo_skip);
 //   - the first visible character of a line is preceded by erase-to-end-of-
 //     line, because the screen may hold an older line there (screen editing).
@@ -68,7 +70,7 @@ struct ReceiveParserState {
     std::uint8_t rx_after_lf = 0;           // set by LF; cleared by all but "#", "?", Ctrl-C
     std::uint8_t rx_after_cr = 0;           // set by CR; cleared by all but "#", "?", Ctrl-C
     std::uint8_t rx_after_esc = 0;          // set by ESC; cleared by LF and CR
-    int rx_column = 0;                      // bytes since the last LF, the current one included
+    int rx_column = 0;                      // screen columns used since the last LF
     std::uint8_t rx_numbered_line = 0;      // the current line starts with a digit
     std::uint8_t rx_in_quotes = 0;          // inside "..." on the current line
     std::uint8_t rx_prompt_seen = 0;        // the previous byte was "#"

@@ -249,12 +249,24 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST(Receive, CommentLandsInColumn40OnScreen) {
-    LinkRig rig;
-    rig.attach_receive();
-    rig.term.deliver("\n100 A=1234 'note");
-    rig.pump.process_pending();
-    const auto& screen = rig.term.screen();
-    EXPECT_EQ(screen.cell(screen.cursor_row(), 40).byte, '\'');
+    // The controller lists number, TAB, statement; the TAB reaches the next
+    // multiple of 8 on the screen, whatever the number's width.
+    const std::pair<std::string, std::string> rows[] = {
+        {"100 A=1234 'note", "'note"},
+        {"10\tA=1 'it's", "'it's"},  // the second apostrophe stays in the comment
+        {"10000\tA=12345 'c", "'c"},
+        {"100\tPRINT \"a\" 'c", "'c"}};
+    for (const auto& [line, from40] : rows) {
+        LinkRig rig;
+        rig.attach_receive();
+        rig.term.deliver("\n" + line);
+        rig.pump.process_pending();
+        const auto& screen = rig.term.screen();
+        std::string shown;
+        for (std::size_t i = 0; i < from40.size(); ++i)
+            shown += screen.cell(screen.cursor_row(), 40 + static_cast<int>(i)).byte;
+        EXPECT_EQ(shown, from40) << line;
+    }
 }
 
 TEST(Receive, BreakPromptDrawnReversedAtLineStart) {
