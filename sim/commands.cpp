@@ -67,9 +67,11 @@ Controller::Impl::Reply Controller::Impl::execute_at_break(const std::string& te
     const auto [word, args] = split_word(text);
     if (word == "N" || word == "CONT" || word == "T") {
         if (!args.empty()) return {std::string(msg::kSyntax) + "\r\n", After::BreakPrompt};
-        if (word == "T") interp.trace_one();
-        interp.resume();
-        return {{}, After::Run};
+        interp.resume(word == "T");
+        // A trace holds the line until it stops again, even in a background task.
+        if (word == "T" || interp.foreground()) return {{}, After::Run};
+        mode = Mode::Command;  // only background tasks were stopped: the prompt comes back
+        return {};
     }
     if (text.empty()) return {{}, After::BreakPrompt};
     const bool edits = is_digit(text[0]) || word == "NEW" || word == "RENUM" ||
@@ -90,7 +92,7 @@ Controller::Impl::Reply Controller::Impl::command(const std::string& text, const
         if (!args.empty()) return error_reply(msg::kSyntax);
         store.clear();
         interp.clear_break_points();
-        interp.invalidate();
+        interp.end_all();
         return {};
     }
     if (word == "LIST") return list(args);
@@ -110,7 +112,8 @@ Controller::Impl::Reply Controller::Impl::command(const std::string& text, const
         if (!args.empty()) return error_reply(msg::kSyntax);
         if (!interp.can_continue()) return error_reply(msg::kCantContinue);
         interp.resume();
-        return {{}, After::Run};
+        if (interp.foreground()) return {{}, After::Run};
+        return {};  // background tasks go on behind the prompt
     }
     if (word == "BKP") return break_points(args);
     if (word == "MON") {
@@ -121,9 +124,18 @@ Controller::Impl::Reply Controller::Impl::command(const std::string& text, const
         out.hang_up();
         return {{}, After::Nothing};
     }
+    if (word == "PLS") return data_listing(points, args, true);
+    if (word == "S_MBK") return data_listing(mbk, args, false);
+    if (word == "NEWP" || word == "NEWM") {
+        if (!args.empty()) return error_reply(msg::kSyntax);
+        (word == "NEWP" ? points : mbk).clear();
+        return {};
+    }
+    if (DataTable::is_point_line(text)) return data_line(points, text, true);
+    if (DataTable::is_mbk_line(text)) return data_line(mbk, text, false);
     Reply reply;
     try {
-        interp.execute_direct(text, reply.text);
+        interp.execute_direct(text, reply.text, now);
     } catch (const SimError& e) {
         if (!reply.text.empty() && reply.text.back() != '\n') reply.text += "\r\n";
         reply.text += std::string(e.what()) + "\r\n";
@@ -156,7 +168,7 @@ Controller::Impl::Reply Controller::Impl::enter_line(const std::string& text, bo
         if (what == msg::kOverflow && echo == 2) return {what + "\r\n", After::Nothing};
         return {what + "\r\n", After::Prompt};
     }
-    interp.invalidate();
+    interp.end_all();
     return {};
 }
 
@@ -177,7 +189,7 @@ Controller::Impl::Reply Controller::Impl::renumber(const std::string& args) {
     } catch (const SimError& e) {
         return error_reply(e.what());
     }
-    interp.invalidate();
+    interp.end_all();
     return {};
 }
 
@@ -209,10 +221,42 @@ Controller::Impl::Reply Controller::Impl::break_points(const std::string& args) 
 
 Controller::Impl::Reply Controller::Impl::monitor() const {
     std::string text = "Tasks:";
-    if (interp.state() != Interpreter::State::Idle && interp.current_line() > 0) {
-        text += "\tTask1[" + std::to_string(interp.current_line()) + "]";
+    for (const auto& task : interp.tasks()) {
+        text += "\tTask" + std::to_string(task.number) + "[" + std::to_string(task.line) + "]";
     }
     return {text + "\r\n"};
+}
+
+Controller::Impl::Reply Controller::Impl::data_listing(const DataTable& table,
+                                                       const std::string& args, bool paged) {
+    std::optional<int> only;
+    if (!args.empty() && args != "-1") {
+        const auto n = numbers(args);
+        if (!n || n->size() != 1) return error_reply(msg::kSyntax);
+        only = static_cast<int>((*n)[0]);
+    }
+    page_rest = table.list(only);
+    page_next = 0;
+    Reply reply;
+    reply.listing = true;
+    if (!paged || options.page_lines <= 0 ||
+        page_rest.size() <= static_cast<std::size_t>(options.page_lines)) {
+        for (const auto& line : page_rest)
+            reply.text += line + "\r\n";
+        page_rest.clear();
+        return reply;
+    }
+    reply.text = next_page();
+    reply.after = After::Page;
+    return reply;
+}
+
+Controller::Impl::Reply Controller::Impl::data_line(DataTable& table, const std::string& text,
+                                                    bool point) {
+    const auto entry = point ? DataTable::parse_point(text) : DataTable::parse_mbk(text);
+    if (!entry) return error_reply(point ? msg::kBadPointLine : msg::kBadMbkLine);
+    table.put(*entry, text);
+    return {};
 }
 
 Controller::Impl::Reply Controller::Impl::run(const std::string& args, std::int64_t) {
@@ -242,7 +286,7 @@ Controller::Impl::Reply Controller::Impl::run(const std::string& args, std::int6
         }
     }
     interp.start(from);
-    if (interp.state() == Interpreter::State::Idle) return {};  // nothing to run
+    if (interp.idle()) return {};  // nothing to run
     return {{}, After::Run};
 }
 

@@ -28,11 +28,23 @@ std::string trim(const std::string& s) {
 Controller::Impl::Impl(Options o)
     : options(std::move(o)),
       store(static_cast<std::size_t>(std::max(0, options.program_area_bytes))),
-      interp(store),
-      out(options) {}
+      interp(store, io),
+      out(options) {
+    if (options.counting_bank && IoSpace::valid_bank(*options.counting_bank)) {
+        io.set_counting(*options.counting_bank, options.count_interval_ms);
+    }
+}
 
 void Controller::Impl::prompt(std::int64_t at) {
-    if (!out.at_line_start()) out.write("\r\n", at);
+    if (break_shown) {
+        // Ctrl-C tells the host that the break is over (its break-point window
+        // closes); it goes before the line break so that a host waiting for "#"
+        // right after CR or LF still finds it.
+        out.write("\x03\r\n", at);
+        break_shown = false;
+    } else if (!out.at_line_start()) {
+        out.write("\r\n", at);
+    }
     ++prompts;
     const bool dropped = options.drop_prompt || (options.drop_prompt_every > 0 &&
                                                  prompts % options.drop_prompt_every == 0);
@@ -42,16 +54,72 @@ void Controller::Impl::prompt(std::int64_t at) {
 void Controller::Impl::break_prompt(const char* what, int at_line, std::int64_t at) {
     if (!out.at_line_start()) out.write("\r\n", at);
     out.write(std::string(what) + " at " + std::to_string(at_line) + "\r\n#?", at);
+    break_shown = true;
+}
+
+void Controller::Impl::ready_prompt(Mode m, std::int64_t at) {
+    if (m != Mode::Break) {
+        prompt(at);
+        return;
+    }
+    if (!out.at_line_start()) out.write("\r\n", at);
+    out.write("#?", at);
+    break_shown = true;
 }
 
 void Controller::Impl::stop(std::int64_t now) {
     out.cancel_pending(now);
     typed.clear();
-    if (mode != Mode::Command) interp.stop();
+    page_rest.clear();
+    interp.stop();
     mode = Mode::Command;
     const std::int64_t at = now + options.reply_delay_ms;
-    out.write("\r\n", at);
+    if (!break_shown) out.write("\r\n", at);
     prompt(at);
+}
+
+std::string Controller::Impl::next_page() {
+    const std::size_t page =
+        options.page_lines > 0 ? static_cast<std::size_t>(options.page_lines) : page_rest.size();
+    std::string text;
+    for (std::size_t n = 0; n < page && page_next < page_rest.size(); ++n)
+        text += page_rest[page_next++] + "\r\n";
+    return text;
+}
+
+void Controller::Impl::page_key(char c, std::int64_t now) {
+    const bool quit = c == 'Q' || c == 'q';
+    if (c != ' ' && !quit) return;
+    if (quit) {
+        // What a slow line has not sent yet goes too: the host asked to stop.
+        out.cancel_pending(now);
+        out.write("\r\n", now);
+    } else {
+        // The CR puts the next line over the "?".
+        out.write("\r" + next_page(), now);
+        if (page_next < page_rest.size()) {
+            out.write("?", now);
+            return;
+        }
+    }
+    page_rest.clear();
+    mode = page_return;
+    ready_prompt(mode, now);
+    after_listing = true;
+}
+
+bool Controller::Impl::listing_stop_key(char c, std::int64_t now) {
+    after_listing = false;
+    if (c != 'Q' && c != 'q') return false;
+    // A host that stops a save sends "q" when it gives up, which may be after
+    // the listing ended: that "q" is not the first letter of a command.
+    const auto due = out.next_due_ms();
+    if (due && *due > now) {
+        out.cancel_pending(now);
+        out.write("\r\n", now);
+        ready_prompt(mode, now);
+    }
+    return true;
 }
 
 void Controller::Impl::feed_byte(char c, std::int64_t now) {
@@ -59,7 +127,12 @@ void Controller::Impl::feed_byte(char c, std::int64_t now) {
         stop(now);
         return;
     }
-    const bool input_wanted = mode == Mode::Running && interp.state() == Interpreter::State::Input;
+    if (mode == Mode::Paging) {
+        page_key(c, now);
+        return;
+    }
+    if (after_listing && mode != Mode::Running && listing_stop_key(c, now)) return;
+    const bool input_wanted = mode == Mode::Running && interp.input_waiting();
     if (mode == Mode::Running && !input_wanted) return;  // a running program ignores the keys
     const bool echo_chars = input_wanted || echo == 1;
     if (c == '\r') {
@@ -92,7 +165,12 @@ void Controller::Impl::end_line(std::int64_t now) {
     const std::string text = trim(typed);
     typed.clear();
     const std::int64_t at = now + options.reply_delay_ms;
+    const bool was_active = interp.active();
+    const Mode entry_mode = mode;
     Reply reply = mode == Mode::Break ? execute_at_break(text, now) : execute(text, now);
+    if (!was_active && interp.active()) {
+        program_clock_ms = std::max(program_clock_ms, static_cast<double>(at));
+    }
     out.write(reply.text, at);
     switch (reply.after) {
         case After::Prompt:
@@ -100,27 +178,39 @@ void Controller::Impl::end_line(std::int64_t now) {
             prompt(at);
             break;
         case After::BreakPrompt:
-            if (!out.at_line_start()) out.write("\r\n", at);
-            out.write("#?", at);
+            ready_prompt(Mode::Break, at);
             break;
         case After::Run:
             mode = Mode::Running;
-            program_clock_ms = std::max(program_clock_ms, static_cast<double>(at));
             break;
         case After::Nothing:
             break;
+        case After::Page:
+            out.write("?", at);
+            page_return = entry_mode;
+            mode = Mode::Paging;
+            break;
     }
+    if (reply.listing && mode != Mode::Paging) after_listing = true;
+}
+
+bool Controller::Impl::program_steps() const {
+    return mode == Mode::Running || (mode == Mode::Command && interp.active());
 }
 
 void Controller::Impl::run_program(std::int64_t now) {
-    if (mode != Mode::Running) return;
+    if (!program_steps()) return;
     const double step_ms = 1.0 / std::max(1, options.statements_per_ms);
     // A caller that polls very late does not make the program race to catch up for long.
     program_clock_ms = std::max(program_clock_ms, static_cast<double>(now) - 1000.0);
-    for (int steps = 0; steps < options.max_steps_per_read && mode == Mode::Running; ++steps) {
+    for (int steps = 0; steps < options.max_steps_per_read && program_steps(); ++steps) {
         if (out.backlog() > kBacklogLimit) return;  // the program waits for its output to drain
-        const auto wake = interp.wait_until();
-        if (wake) program_clock_ms = std::max(program_clock_ms, static_cast<double>(*wake));
+        // Sleeping tasks move the clock only once they are due: a clock left in
+        // the future would hold up a program started before then.
+        if (const auto wake = interp.wait_until()) {
+            if (*wake > now) return;
+            program_clock_ms = std::max(program_clock_ms, static_cast<double>(*wake));
+        }
         if (program_clock_ms > static_cast<double>(now)) return;
         if (!interp.runnable(static_cast<std::int64_t>(program_clock_ms))) return;
         const auto at = static_cast<std::int64_t>(program_clock_ms);
@@ -131,9 +221,14 @@ void Controller::Impl::run_program(std::int64_t now) {
         switch (r.event) {
             case Interpreter::Event::None:
                 break;
-            case Interpreter::Event::Ended:
-                mode = Mode::Command;
-                prompt(at);
+            case Interpreter::Event::TaskEnded:
+                // Task 1 held the line: its end gives the prompt back while
+                // background tasks run on. A trace that ends with its task
+                // without task 1 behind it returns to the prompt too.
+                if (mode == Mode::Running && !interp.foreground()) {
+                    mode = Mode::Command;
+                    prompt(at);
+                }
                 break;
             case Interpreter::Event::Error:
                 mode = Mode::Command;
@@ -157,9 +252,9 @@ void Controller::Impl::run_program(std::int64_t now) {
 
 std::optional<std::int64_t> Controller::Impl::next_due() const {
     std::optional<std::int64_t> due = out.next_due_ms();
-    if (mode != Mode::Running || out.backlog() > kBacklogLimit) return due;
+    if (!program_steps() || out.backlog() > kBacklogLimit) return due;
     std::optional<std::int64_t> program;
-    if (interp.state() == Interpreter::State::Running) {
+    if (interp.any_running()) {
         program = static_cast<std::int64_t>(std::ceil(program_clock_ms));
     } else if (const auto wake = interp.wait_until()) {
         program = std::max(*wake, static_cast<std::int64_t>(std::ceil(program_clock_ms)));
@@ -174,6 +269,7 @@ Controller::Controller(Options options) : impl_(std::make_unique<Impl>(std::move
 Controller::~Controller() = default;
 
 void Controller::feed(std::string_view bytes, std::int64_t now_ms) {
+    impl_->last_now = std::max(impl_->last_now, now_ms);
     for (char c : bytes) {
         if (impl_->out.hung_up()) return;
         impl_->feed_byte(c, now_ms);
@@ -182,6 +278,7 @@ void Controller::feed(std::string_view bytes, std::int64_t now_ms) {
 
 std::string Controller::read(std::int64_t now_ms) {
     if (impl_->out.hung_up()) return {};
+    impl_->last_now = std::max(impl_->last_now, now_ms);
     impl_->run_program(now_ms);
     return impl_->out.take_due(now_ms);
 }
@@ -197,6 +294,12 @@ bool Controller::hung_up() const {
 
 void Controller::hang_up() {
     impl_->out.hang_up();
+}
+
+bool Controller::set_bank(int bank, int value) {
+    if (!IoSpace::valid_bank(bank)) return false;
+    impl_->io.set(bank, value, impl_->last_now);
+    return true;
 }
 
 }  // namespace kvb::sim

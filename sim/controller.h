@@ -30,6 +30,9 @@ struct Options {
     std::uint32_t seed = 1;              // for garbage bytes
     int statements_per_ms = 1000;        // program speed in controller time
     int max_steps_per_read = 10000;      // cap on program steps run by one read()
+    int page_lines = 20;                 // PLS pauses with "?" after this many lines; 0: never
+    std::optional<int> counting_bank;    // this IO bank counts up by itself (moving demo lamps)
+    int count_interval_ms = 100;         // controller time per count of the counting bank
 };
 
 class Controller {
@@ -50,6 +53,9 @@ class Controller {
     bool hung_up() const;
     // Requests a hang-up from outside (kvbsim's signal, tests).
     void hang_up();
+    // Sets an IO bank's byte from outside, as the wiring of an input would (any
+    // bank may be set); false for a bank that does not exist.
+    bool set_bank(int bank, int value);
 
   private:
     struct Impl;

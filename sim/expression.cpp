@@ -8,7 +8,7 @@ namespace kvb::sim {
 
 namespace {
 
-constexpr std::array<std::string_view, 36> kReserved = {
+constexpr std::array<std::string_view, 41> kReserved = {
     "AND",   "OR",  "NOT",  "MOD",   "THEN",   "ELSE", "TO",   "STEP", "PRINT",
     "PRX",   "PRA", "GOTO", "GOSUB", "RETURN", "IF",   "FOR",  "NEXT", "WAIT",
     "DELAY", "END", "STOP", "INPUT", "LET",    "REM",  "BKP",  "ABS",  "INT",
@@ -196,6 +196,11 @@ Value Expression::function(const std::string& name) {
         return Value::of(std::string(1, static_cast<char>(to_int32(num(arg)) & 0xFF)));
     if (name == "STR$") return Value::of(format_number(num(arg)));
     if (name == "HEX$") return Value::of(format_hex(num(arg)));
+    if (name == "IN") {
+        const double bank = num(arg);
+        if (vars_ == nullptr || io_ == nullptr) return Value::of(0.0);
+        return Value::of(static_cast<double>(io_->read(to_int32(bank), now_)));
+    }
     throw SimError(msg::kSyntax);
 }
 

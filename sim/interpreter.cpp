@@ -56,6 +56,11 @@ std::size_t find_else(std::string_view text, std::size_t from) {
 
 }  // namespace
 
+Expression Interpreter::expr(Scanner& s, const Context& cx) const {
+    if (cx.check) return Expression(s, nullptr);
+    return Expression(s, &vars_, &io_, cx.now);
+}
+
 void Interpreter::check(const std::string& text) {
     Scanner s(text);
     std::string scratch;
@@ -73,9 +78,9 @@ void Interpreter::check(const std::string& text) {
     }
 }
 
-void Interpreter::execute_direct(const std::string& text, std::string& out) {
+void Interpreter::execute_direct(const std::string& text, std::string& out, std::int64_t now) {
     Scanner s(text);
-    Context cx{false, true, &out, 0};
+    Context cx{false, true, &out, now};
     for (;;) {
         if (exec(s, cx) == Flow::ContinueHere) continue;
         const std::size_t next = s.next_statement();
@@ -91,52 +96,104 @@ Interpreter::Pos Interpreter::line_start(std::optional<int> line) const {
 Interpreter::Pos Interpreter::following(const Scanner& s) const {
     Scanner copy = s;
     const std::size_t next = copy.next_statement();
-    if (next != std::string_view::npos) return Pos{pos_.line, next};
-    return line_start(store_.next_after(pos_.line));
+    const int line = task_->pos.line;
+    if (next != std::string_view::npos) return Pos{line, next};
+    return line_start(store_.next_after(line));
 }
 
 void Interpreter::start(int line) {
     vars_.clear();
-    gosub_stack_.clear();
-    for_stack_.clear();
-    trace_ = false;
-    skip_break_ = false;
-    pos_ = line_start(store_.first_at_or_after(line));
-    state_ = pos_.line < 0 ? State::Idle : State::Running;
+    end_all();
+    last_stepped_ = 0;
+    const Pos first = line_start(store_.first_at_or_after(line));
+    if (first.line < 0) return;
+    Task& t = tasks_[1];
+    t.pos = first;
+    t.shown_line = first.line;
 }
 
 void Interpreter::stop() {
-    if (state_ == State::Running || state_ == State::Waiting || state_ == State::Input) {
-        state_ = State::Paused;
-    }
+    if (tasks_.empty() || paused_) return;
+    paused_ = true;
+    stopped_task_ = 0;
+    trace_task_ = 0;
 }
 
-void Interpreter::invalidate() {
-    if (state_ == State::Paused) state_ = State::Idle;
+void Interpreter::end_all() {
+    tasks_.clear();
+    paused_ = false;
+    stopped_task_ = 0;
+    trace_task_ = 0;
 }
 
-void Interpreter::resume() {
-    if (state_ != State::Paused) return;
-    state_ = State::Running;
-    skip_break_ = true;
+void Interpreter::resume(bool trace) {
+    if (!can_continue()) return;
+    paused_ = false;
+    for (auto& entry : tasks_)
+        entry.second.steps_since_resume = 0;
+    const auto stopped = tasks_.find(stopped_task_);
+    if (stopped != tasks_.end()) stopped->second.skip_break = true;
+    trace_task_ = trace && stopped != tasks_.end() ? stopped_task_ : 0;
+    stopped_task_ = 0;
 }
 
 bool Interpreter::runnable(std::int64_t now) const {
-    return state_ == State::Running || (state_ == State::Waiting && now >= wait_until_);
+    if (paused_) return false;
+    for (const auto& [number, t] : tasks_) {
+        if (t.state == TaskState::Running ||
+            (t.state == TaskState::Waiting && now >= t.wait_until)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Interpreter::any_running() const {
+    if (paused_) return false;
+    for (const auto& entry : tasks_) {
+        if (entry.second.state == TaskState::Running) return true;
+    }
+    return false;
+}
+
+bool Interpreter::input_waiting() const {
+    if (paused_) return false;
+    for (const auto& entry : tasks_) {
+        if (entry.second.state == TaskState::Input) return true;
+    }
+    return false;
 }
 
 std::optional<std::int64_t> Interpreter::wait_until() const {
-    if (state_ == State::Waiting) return wait_until_;
-    return std::nullopt;
+    if (paused_ || any_running()) return std::nullopt;
+    std::optional<std::int64_t> earliest;
+    for (const auto& entry : tasks_) {
+        const Task& t = entry.second;
+        if (t.state == TaskState::Waiting && (!earliest || t.wait_until < *earliest)) {
+            earliest = t.wait_until;
+        }
+    }
+    return earliest;
+}
+
+std::vector<Interpreter::TaskInfo> Interpreter::tasks() const {
+    std::vector<TaskInfo> out;
+    for (const auto& [number, t] : tasks_)
+        out.push_back(TaskInfo{number, t.shown_line});
+    return out;
 }
 
 void Interpreter::provide_input(const std::string& line) {
-    if (state_ != State::Input) return;
-    state_ = State::Running;
-    if (!input_var_.empty() && input_var_.back() == '$') {
-        vars_.set(input_var_, Value::of(line));
-    } else {
-        vars_.set(input_var_, Value::of(std::strtod(line.c_str(), nullptr)));
+    for (auto& entry : tasks_) {
+        Task& t = entry.second;
+        if (t.state != TaskState::Input) continue;
+        t.state = TaskState::Running;
+        if (!t.input_var.empty() && t.input_var.back() == '$') {
+            vars_.set(t.input_var, Value::of(line));
+        } else {
+            vars_.set(t.input_var, Value::of(std::strtod(line.c_str(), nullptr)));
+        }
+        return;
     }
 }
 
@@ -154,66 +211,98 @@ void Interpreter::renumber_break_points(const std::map<int, int>& renamed) {
     }
 }
 
+std::map<int, Interpreter::Task>::iterator Interpreter::next_task(std::int64_t now) {
+    const auto is_ready = [now](const Task& t) {
+        return t.state == TaskState::Running ||
+               (t.state == TaskState::Waiting && now >= t.wait_until);
+    };
+    for (auto it = tasks_.upper_bound(last_stepped_); it != tasks_.end(); ++it) {
+        if (is_ready(it->second)) return it;
+    }
+    for (auto it = tasks_.begin(); it != tasks_.end() && it->first <= last_stepped_; ++it) {
+        if (is_ready(it->second)) return it;
+    }
+    return tasks_.end();
+}
+
 Interpreter::StepResult Interpreter::step(std::string& out, std::int64_t now) {
-    if (state_ == State::Waiting && now >= wait_until_) state_ = State::Running;
-    if (state_ != State::Running) return {};
-    const std::string* text = pos_.line < 0 ? nullptr : store_.find(pos_.line);
-    if (text == nullptr) {
-        state_ = State::Idle;
-        return {Event::Ended, {}, pos_.line};
+    if (paused_) return {};
+    const auto it = next_task(now);
+    if (it == tasks_.end()) return {};
+    const int number = it->first;
+    Task& t = it->second;
+    last_stepped_ = number;
+    t.state = TaskState::Running;
+    const int line = t.pos.line;
+    const auto ended = [&] {
+        // Erasing the task invalidates t: nothing may touch it afterwards.
+        if (trace_task_ == number) trace_task_ = 0;
+        tasks_.erase(number);
+        return StepResult{Event::TaskEnded, {}, line};
+    };
+    const std::string* text = line < 0 ? nullptr : store_.find(line);
+    if (text == nullptr) return ended();
+    if (t.pos.offset == 0) {
+        const bool traced = trace_task_ == number && t.steps_since_resume > 0;
+        const bool at_break_point =
+            !t.skip_break &&
+            std::find(break_points_.begin(), break_points_.end(), line) != break_points_.end();
+        if (traced || at_break_point) {
+            paused_ = true;
+            stopped_task_ = number;
+            trace_task_ = 0;
+            t.shown_line = line;
+            return {Event::BreakPoint, traced ? "Trace" : "", line};
+        }
     }
-    const bool is_break_point =
-        std::find(break_points_.begin(), break_points_.end(), pos_.line) != break_points_.end();
-    if (pos_.offset == 0 && !skip_break_ && is_break_point) {
-        state_ = State::Paused;
-        return {Event::BreakPoint, {}, pos_.line};
-    }
-    skip_break_ = false;
-    const int line = pos_.line;
-    Scanner s(*text, pos_.offset);
+    t.skip_break = false;
+    ++t.steps_since_resume;
+    t.shown_line = line;
+    task_ = &t;
+    task_number_ = number;
+    Scanner s(*text, t.pos.offset);
     Context cx{false, false, &out, now};
     Flow flow = Flow::Next;
     try {
         flow = exec(s, cx);
     } catch (const SimError& e) {
-        state_ = State::Idle;
+        task_ = nullptr;
+        end_all();
         return {Event::Error, e.what(), line};
     }
     switch (flow) {
         case Flow::Next:
-            pos_ = following(s);
+            t.pos = following(s);
             break;
         case Flow::Jump:
-            pos_ = jump_;
+            t.pos = jump_;
             break;
         case Flow::ContinueHere:
-            pos_.offset = s.pos();
+            t.pos.offset = s.pos();
             break;
         case Flow::End:
-            state_ = State::Idle;
-            return {Event::Ended, {}, line};
+            task_ = nullptr;
+            return ended();
         case Flow::Stop:
-            pos_ = following(s);
-            state_ = State::Paused;
+            t.pos = following(s);
+            task_ = nullptr;
+            if (t.pos.line >= 0) t.shown_line = t.pos.line;
+            paused_ = true;
+            stopped_task_ = 0;
+            trace_task_ = 0;
             return {Event::Stopped, {}, line};
         case Flow::Wait:
-            pos_ = following(s);
-            state_ = State::Waiting;
+            t.pos = following(s);
+            t.state = TaskState::Waiting;
             break;
         case Flow::Input:
-            pos_ = following(s);
-            state_ = State::Input;
+            t.pos = following(s);
+            t.state = TaskState::Input;
             break;
     }
-    if (trace_ && state_ != State::Input) {
-        trace_ = false;
-        state_ = State::Paused;
-        if (pos_.line < 0) {
-            state_ = State::Idle;
-            return {Event::Ended, {}, line};
-        }
-        return {Event::BreakPoint, "Trace", pos_.line};
-    }
+    task_ = nullptr;
+    if (t.pos.line < 0 && t.state == TaskState::Running) return ended();
+    if (t.state == TaskState::Running) t.shown_line = t.pos.line;
     return {};
 }
 
@@ -233,9 +322,8 @@ Interpreter::Flow Interpreter::exec(Scanner& s, Context& cx) {
     if (word.empty()) throw SimError(msg::kSyntax);
     const bool flow_word = word == "GOTO" || word == "GOSUB" || word == "RETURN" || word == "FOR" ||
                            word == "NEXT" || word == "WAIT" || word == "DELAY" || word == "INPUT" ||
-                           word == "END" || word == "STOP";
+                           word == "END" || word == "STOP" || word == "TASK";
     if (flow_word && cx.direct) throw SimError(msg::kIllegalDirect);
-    const Variables* vars = cx.check ? nullptr : &vars_;
 
     if (s.accept_word("REM")) {
         s.set_pos(s.text().size());
@@ -244,30 +332,44 @@ Interpreter::Flow Interpreter::exec(Scanner& s, Context& cx) {
     if (s.accept_word("PRINT")) return exec_print(s, cx, 0);
     if (s.accept_word("PRX")) return exec_print(s, cx, 1);
     if (s.accept_word("PRA")) return exec_print(s, cx, 2);
+    if (word == "ON" || word == "OFF") {
+        s.accept_word(word);
+        const double point = expr(s, cx).parse_number();
+        s.expect_statement_end();
+        if (!cx.check) io_.switch_point(to_int32(point), word == "ON", cx.now);
+        return Flow::Next;
+    }
+    if (s.accept_word("CLR_OUTP")) {
+        const double mask = expr(s, cx).parse_number();
+        s.expect_statement_end();
+        if (!cx.check) io_.clear(to_int32(mask), cx.now);
+        return Flow::Next;
+    }
     if (s.accept_word("IF")) return exec_if(s, cx);
     if (s.accept_word("GOTO")) return exec_jump_target(s, cx);
     if (s.accept_word("GOSUB")) {
         const Flow f = exec_jump_target(s, cx);
         if (cx.check) return f;
-        if (gosub_stack_.size() >= kMaxStack) throw SimError(msg::kStackOverflow);
-        gosub_stack_.push_back(following(s));
+        if (task_->gosub_stack.size() >= kMaxStack) throw SimError(msg::kStackOverflow);
+        task_->gosub_stack.push_back(following(s));
         return f;
     }
     if (s.accept_word("RETURN")) {
         s.expect_statement_end();
         if (cx.check) return Flow::Next;
-        if (gosub_stack_.empty()) throw SimError(msg::kReturnWithoutGosub);
-        jump_ = gosub_stack_.back();
-        gosub_stack_.pop_back();
+        if (task_->gosub_stack.empty()) throw SimError(msg::kReturnWithoutGosub);
+        jump_ = task_->gosub_stack.back();
+        task_->gosub_stack.pop_back();
         return Flow::Jump;
     }
     if (s.accept_word("FOR")) return exec_for(s, cx);
     if (s.accept_word("NEXT")) return exec_next(s, cx);
+    if (s.accept_word("TASK")) return exec_task(s, cx);
     if (s.accept_word("WAIT") || s.accept_word("DELAY")) {
-        const double ms = Expression(s, vars).parse_number();
+        const double ms = expr(s, cx).parse_number();
         s.expect_statement_end();
         if (cx.check) return Flow::Next;
-        wait_until_ = cx.now + static_cast<std::int64_t>(std::max(0.0, ms));
+        task_->wait_until = cx.now + static_cast<std::int64_t>(std::max(0.0, ms));
         return Flow::Wait;
     }
     if (s.accept_word("INPUT")) return exec_input(s, cx);
@@ -287,7 +389,7 @@ Interpreter::Flow Interpreter::exec(Scanner& s, Context& cx) {
 }
 
 Interpreter::Flow Interpreter::exec_print(Scanner& s, Context& cx, int form) {
-    Expression e(s, cx.check ? nullptr : &vars_);
+    Expression e = expr(s, cx);
     std::string text;
     bool newline = true;
     while (!s.at_statement_end()) {
@@ -311,7 +413,7 @@ Interpreter::Flow Interpreter::exec_print(Scanner& s, Context& cx, int form) {
 }
 
 Interpreter::Flow Interpreter::exec_if(Scanner& s, Context& cx) {
-    const double cond = Expression(s, cx.check ? nullptr : &vars_).parse_number();
+    const double cond = expr(s, cx).parse_number();
     const bool then_goto = s.peek_word() == "GOTO";
     if (!then_goto && !s.accept_word("THEN")) throw SimError(msg::kSyntax);
     const bool target_form = s.at_number() || s.peek() == '*';
@@ -341,31 +443,60 @@ Interpreter::Flow Interpreter::exec_if(Scanner& s, Context& cx) {
     return Flow::ContinueHere;
 }
 
-Interpreter::Flow Interpreter::exec_jump_target(Scanner& s, Context& cx) {
-    if (cx.direct) throw SimError(msg::kIllegalDirect);
-    int target = 0;
+std::optional<Interpreter::Pos> Interpreter::target(Scanner& s, Context& cx) {
     if (s.accept('*')) {
         const std::string name = s.identifier();
-        s.expect_statement_end();
-        if (cx.check) return Flow::Next;
+        if (cx.check) return std::nullopt;
         const auto line = store_.find_label(name);
         if (!line) throw SimError(msg::kUndefinedLabel);
-        target = *line;
-    } else {
-        const double n = s.number();
-        s.expect_statement_end();
-        if (cx.check) return Flow::Next;
-        if (n < 1 || n > ProgramStore::kMaxLine) throw SimError(msg::kUndefinedLine);
-        target = static_cast<int>(n);
-        if (store_.find(target) == nullptr) throw SimError(msg::kUndefinedLine);
+        return Pos{*line, 0};
     }
-    jump_ = Pos{target, 0};
+    const double n = s.number();
+    if (cx.check) return std::nullopt;
+    if (n < 1 || n > ProgramStore::kMaxLine) throw SimError(msg::kUndefinedLine);
+    const int line = static_cast<int>(n);
+    if (store_.find(line) == nullptr) throw SimError(msg::kUndefinedLine);
+    return Pos{line, 0};
+}
+
+Interpreter::Flow Interpreter::exec_jump_target(Scanner& s, Context& cx) {
+    if (cx.direct) throw SimError(msg::kIllegalDirect);
+    const auto where = target(s, cx);
+    s.expect_statement_end();
+    if (cx.check) return Flow::Next;
+    jump_ = *where;
     return Flow::Jump;
+}
+
+Interpreter::Flow Interpreter::exec_task(Scanner& s, Context& cx) {
+    // The task number is a literal so that RENUM can tell it from the target after the comma.
+    s.skip_blanks();
+    if (s.pos() >= s.text().size() || s.text()[s.pos()] < '0' || s.text()[s.pos()] > '9') {
+        throw SimError(msg::kSyntax);
+    }
+    const double n = s.number();
+    s.expect(',');
+    const auto where = target(s, cx);
+    s.expect_statement_end();
+    if (cx.check) return Flow::Next;
+    const int number = static_cast<int>(n);
+    if (n != number || number < 2 || number > kMaxTasks) throw SimError(msg::kIllegalFunction);
+    if (number == task_number_) {  // a task restarting itself
+        task_->gosub_stack.clear();
+        task_->for_stack.clear();
+        jump_ = *where;
+        return Flow::Jump;
+    }
+    Task& t = tasks_[number];
+    t = Task{};
+    t.pos = *where;
+    t.shown_line = where->line;
+    return Flow::Next;
 }
 
 Interpreter::Flow Interpreter::exec_assign(Scanner& s, Context& cx, std::string name) {
     s.expect('=');
-    Value v = Expression(s, cx.check ? nullptr : &vars_).parse();
+    Value v = expr(s, cx).parse();
     s.expect_statement_end();
     if ((name.back() == '$') != v.is_string) throw SimError(msg::kTypeMismatch);
     if (!cx.check) vars_.set(name, std::move(v));
@@ -373,23 +504,23 @@ Interpreter::Flow Interpreter::exec_assign(Scanner& s, Context& cx, std::string 
 }
 
 Interpreter::Flow Interpreter::exec_for(Scanner& s, Context& cx) {
-    const Variables* vars = cx.check ? nullptr : &vars_;
     const std::string name = s.identifier();
     if (name.back() == '$') throw SimError(msg::kTypeMismatch);
     s.expect('=');
-    const double first = Expression(s, vars).parse_number();
+    const double first = expr(s, cx).parse_number();
     if (!s.accept_word("TO")) throw SimError(msg::kSyntax);
-    const double limit = Expression(s, vars).parse_number();
+    const double limit = expr(s, cx).parse_number();
     double step = 1;
-    if (s.accept_word("STEP")) step = Expression(s, vars).parse_number();
+    if (s.accept_word("STEP")) step = expr(s, cx).parse_number();
     s.expect_statement_end();
     if (cx.check) return Flow::Next;
     vars_.set(name, Value::of(first));
-    auto same = std::find_if(for_stack_.begin(), for_stack_.end(),
-                             [&](const ForFrame& f) { return f.var == name; });
-    for_stack_.erase(same, for_stack_.end());
-    if (for_stack_.size() >= kMaxStack) throw SimError(msg::kStackOverflow);
-    for_stack_.push_back(ForFrame{name, limit, step, following(s)});
+    auto& stack = task_->for_stack;
+    auto same =
+        std::find_if(stack.begin(), stack.end(), [&](const ForFrame& f) { return f.var == name; });
+    stack.erase(same, stack.end());
+    if (stack.size() >= kMaxStack) throw SimError(msg::kStackOverflow);
+    stack.push_back(ForFrame{name, limit, step, following(s)});
     return Flow::Next;
 }
 
@@ -398,19 +529,20 @@ Interpreter::Flow Interpreter::exec_next(Scanner& s, Context& cx) {
     if (!s.at_statement_end()) name = s.identifier();
     s.expect_statement_end();
     if (cx.check) return Flow::Next;
+    auto& stack = task_->for_stack;
     if (!name.empty()) {
-        while (!for_stack_.empty() && for_stack_.back().var != name)
-            for_stack_.pop_back();
+        while (!stack.empty() && stack.back().var != name)
+            stack.pop_back();
     }
-    if (for_stack_.empty()) throw SimError(msg::kNextWithoutFor);
-    const ForFrame& frame = for_stack_.back();
+    if (stack.empty()) throw SimError(msg::kNextWithoutFor);
+    const ForFrame& frame = stack.back();
     const double v = vars_.get(frame.var).number + frame.step;
     vars_.set(frame.var, Value::of(v));
     if (frame.step >= 0 ? v <= frame.limit : v >= frame.limit) {
         jump_ = frame.body;
         return Flow::Jump;
     }
-    for_stack_.pop_back();
+    stack.pop_back();
     return Flow::Next;
 }
 
@@ -424,7 +556,7 @@ Interpreter::Flow Interpreter::exec_input(Scanner& s, Context& cx) {
     s.expect_statement_end();
     if (cx.check) return Flow::Next;
     *cx.out += prompt;
-    input_var_ = name;
+    task_->input_var = name;
     return Flow::Input;
 }
 

@@ -9,11 +9,14 @@
 // after which the master is closed and kvbsim exits. --usb-kvb and --usb-rs
 // give the registered port the USB identity of the controller's own interface
 // or of a USB-RS adapter, so that the launcher's USB-RS search lists it.
+// The controller's options (faults, the point listing's page length, a
+// counting input bank, input values) come from the command line too.
 #include <poll.h>
 #include <signal.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -24,8 +27,11 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "sim/controller.h"
+#include "sim/io_space.h"
 #include "sim/pty.h"
 
 namespace {
@@ -53,13 +59,18 @@ constexpr const char* kUsage =
     "  --program-area BYTES   size of the program area\n"
     "  --version V            revision printed by VER (default 2.05)\n"
     "  --seed N               seed of the garbage bytes\n"
+    "  --page-lines N         PLS pauses with \"?\" every N lines (default 20, 0: never)\n"
+    "  --count-bank B         IO bank B counts up by itself (moving lamps)\n"
+    "  --count-ms MS          one count every MS of time (default 100)\n"
+    "  --input-bank B=V       IO bank B starts with the value V (0-255); repeatable\n"
     "  --help                 this text\n"
     "Signals: SIGINT/SIGTERM quit, SIGUSR1 hangs up the line.\n";
 
 struct Args {
     Options options;
     std::optional<int> com;
-    std::string usb_identity;  // "VID_xxxx+PID_xxxx+serial", or empty
+    std::string usb_identity;                // "VID_xxxx+PID_xxxx+serial", or empty
+    std::vector<std::pair<int, int>> banks;  // --input-bank values
 };
 
 constexpr const char* kUsbKvb = "VID_3B7C+PID_6003+";
@@ -71,6 +82,19 @@ int to_int(const char* flag, const char* text) {
     const long v = std::strtol(text, &end, 10);
     if (errno != 0 || end == text || *end != '\0' || v < 0 || v > 1000000000) {
         throw std::invalid_argument(std::string("bad value for ") + flag + ": " + text);
+    }
+    return static_cast<int>(v);
+}
+
+// A bank number (memory-IO banks are negative) that exists.
+int to_bank(const char* flag, std::string_view text) {
+    const std::string s(text);
+    char* end = nullptr;
+    errno = 0;
+    const long v = std::strtol(s.c_str(), &end, 10);
+    if (errno != 0 || s.empty() || *end != '\0' || v < -100000 || v > 100000 ||
+        !kvb::sim::IoSpace::valid_bank(static_cast<int>(v))) {
+        throw std::invalid_argument(std::string("bad bank for ") + flag + ": " + s);
     }
     return static_cast<int>(v);
 }
@@ -115,6 +139,23 @@ std::optional<Args> parse(int argc, char** argv) {
             a.options.version = value;
         } else if (flag == "--seed") {
             a.options.seed = static_cast<std::uint32_t>(to_int(argv[i - 1], value));
+        } else if (flag == "--page-lines") {
+            a.options.page_lines = to_int(argv[i - 1], value);
+        } else if (flag == "--count-bank") {
+            a.options.counting_bank = to_bank(argv[i - 1], value);
+        } else if (flag == "--count-ms") {
+            a.options.count_interval_ms = std::max(1, to_int(argv[i - 1], value));
+        } else if (flag == "--input-bank") {
+            const std::string_view v = value;
+            const std::size_t eq = v.find('=');
+            if (eq == std::string_view::npos) {
+                throw std::invalid_argument("--input-bank wants BANK=VALUE: " + std::string(v));
+            }
+            const int bank = to_bank(argv[i - 1], v.substr(0, eq));
+            const int byte = to_int(argv[i - 1], std::string(v.substr(eq + 1)).c_str());
+            if (byte > 255)
+                throw std::invalid_argument("bad value for --input-bank: " + std::string(v));
+            a.banks.emplace_back(bank, byte);
         } else {
             throw std::invalid_argument("unknown option " + std::string(flag));
         }
@@ -167,6 +208,8 @@ int serve(const Args& args) {
     std::fflush(stdout);
 
     Controller controller(args.options);
+    for (const auto& [bank, value] : args.banks)
+        controller.set_bank(bank, value);
     const auto start = std::chrono::steady_clock::now();
     std::string pending;
     char buf[4096];

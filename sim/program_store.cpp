@@ -86,11 +86,13 @@ std::string ProgramStore::list(int from, int count) const {
 
 namespace {
 
-// Rewrites the line numbers that follow GOTO, GOSUB, THEN, ELSE and RUN.
+// Rewrites the line numbers that follow GOTO, GOSUB, THEN, ELSE and RUN, and
+// the target after "TASK n," (not the task number itself).
 std::string retarget(const std::string& text, const std::map<int, int>& renamed) {
     std::string out;
     std::size_t i = 0;
     bool after_jump_word = false;
+    int task_state = 0;  // 1: after TASK, 2: after its task number
     while (i < text.size()) {
         const char c = text[i];
         if (c == '"') {
@@ -99,6 +101,7 @@ std::string retarget(const std::string& text, const std::map<int, int>& renamed)
             out.append(text, i, end - i);
             i = end;
             after_jump_word = false;
+            task_state = 0;
         } else if (c == '\'') {
             out.append(text, i, std::string::npos);
             break;
@@ -109,6 +112,7 @@ std::string retarget(const std::string& text, const std::map<int, int>& renamed)
             const std::string word = upper(std::string_view(text).substr(i, end - i));
             after_jump_word = word == "GOTO" || word == "GOSUB" || word == "THEN" ||
                               word == "ELSE" || word == "RUN";
+            task_state = word == "TASK" ? 1 : 0;
             out.append(text, i, end - i);
             i = end;
         } else if (c >= '0' && c <= '9') {
@@ -124,8 +128,14 @@ std::string retarget(const std::string& text, const std::map<int, int>& renamed)
             }
             i = end;
             after_jump_word = false;
+            task_state = task_state == 1 ? 2 : 0;
         } else {
-            if (c != ' ' && c != '\t') after_jump_word = false;
+            if (c == ',' && task_state == 2) {
+                after_jump_word = true;
+            } else if (c != ' ' && c != '\t') {
+                after_jump_word = false;
+            }
+            if (c != ' ' && c != '\t') task_state = 0;
             out += c;
             ++i;
         }

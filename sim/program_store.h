@@ -40,8 +40,8 @@ class ProgramStore {
 
     // Lines from `from` on, count of them (0: all), each "number TAB text CR LF".
     std::string list(int from, int count) const;
-    // Renumbers step, 2*step, ...; numeric targets of GOTO, GOSUB, THEN, ELSE
-    // and RUN follow. Returns old-to-new numbers. Throws when numbers would exceed kMaxLine.
+    // Renumbers step, 2*step, ...; numeric targets of GOTO, GOSUB, THEN, ELSE,
+    // RUN and TASK follow. Returns old-to-new numbers. Throws when numbers would exceed kMaxLine.
     std::map<int, int> renumber(int step);
 
     // The label named at the start of a statement text ("*NAME:" or "*NAME"), upper-cased.

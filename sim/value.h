@@ -44,6 +44,12 @@ inline constexpr const char* kReturnWithoutGosub = "RETURN without GOSUB";
 inline constexpr const char* kNextWithoutFor = "NEXT without FOR";
 inline constexpr const char* kTooManyBreakPoints = "Too many break points";
 inline constexpr const char* kStackOverflow = "Stack overflow";
+// A bank, point or task number that does not exist.
+inline constexpr const char* kIllegalFunction = "Illegal function call";
+// Refused point and MBK lines: the host's load shows the reply's first
+// character in front of the refused line, so the reply begins with a marker.
+inline constexpr const char* kBadPointLine = "*Illegal point data";
+inline constexpr const char* kBadMbkLine = "*Illegal MBK data";
 }  // namespace msg
 
 class Variables {

@@ -11,13 +11,20 @@ struct Exchange {
     std::vector<std::string> setup;  // lines sent first, replies ignored
     std::string input;               // raw bytes
     std::string expected;
+    Options options = {};
 };
+
+Options paged(int lines) {
+    Options o;
+    o.page_lines = lines;
+    return o;
+}
 
 class ExchangeTest : public ::testing::TestWithParam<Exchange> {};
 
 TEST_P(ExchangeTest, RepliesExactly) {
     const Exchange& e = GetParam();
-    Harness h;
+    Harness h(e.options);
     for (const auto& s : e.setup)
         h.line(s);
     EXPECT_EQ(h.send(e.input), e.expected);
@@ -72,6 +79,46 @@ const Exchange kExchanges[] = {
     {"BkpClear", {"10 A=1", "BKP 10", "BKP 0"}, "BKP\r", "BKP\r\n#"},
     {"MonIdle", {}, "MON\r", "MON\r\nTasks:\r\n#"},
     {"RunLabelUnknown", {"10 END"}, "RUN *NOPE\r", "RUN *NOPE\r\nUndefined label\r\n#"},
+    // Point and MBK lines are listed back exactly as entered, in number order;
+    // a line without data removes its entry.
+    {"PointsListedAsEntered",
+     {"PNT 2 5 6 7 8", "pnt 1  -1 +2 3 4", "PNT 3 1 1 1 1", "PNT 3 0 0 0 0"},
+     "PLS -1\r",
+     "PLS -1\r\npnt 1  -1 +2 3 4\r\nPNT 2 5 6 7 8\r\n#"},
+    {"PointLineRefused", {}, "PNT 1 1 2 3\r", "PNT 1 1 2 3\r\n*Illegal point data\r\n#"},
+    {"PointLineSeventhField",
+     {},
+     "PNT 1 1 2 3 4 5\r",
+     "PNT 1 1 2 3 4 5\r\n*Illegal point data\r\n#"},
+    {"NewpClearsPoints", {"PNT 1 1 1 1 1", "NEWP"}, "PLS -1\r", "PLS -1\r\n#"},
+    {"PointPagePause",
+     {"PNT 1 1 1 1 1", "PNT 2 2 2 2 2", "PNT 3 3 3 3 3"},
+     "PLS -1\rx ",
+     "PLS -1\r\nPNT 1 1 1 1 1\r\nPNT 2 2 2 2 2\r\n?\rPNT 3 3 3 3 3\r\n#",
+     paged(2)},
+    // "Q" stops at the pause; the "q" a stopping host sends after it is not typed.
+    {"PointPauseQuit",
+     {"PNT 1 1 1 1 1", "PNT 2 2 2 2 2"},
+     "PLS -1\rQqPRINT 1\r",
+     "PLS -1\r\nPNT 1 1 1 1 1\r\n?\r\n#PRINT 1\r\n1\r\n#",
+     paged(1)},
+    {"MbkListedWithQuestionMarks",
+     {"MB002 5 a? bc", "MB001 3  xy", "MB003 1 z", "MB003 0"},
+     "S_MBK -1\r",
+     "S_MBK -1\r\nMB001 3  xy\r\nMB002 5 a? bc\r\n#"},
+    {"MbkCountMismatch", {}, "MB001 4 abc\r", "MB001 4 abc\r\n*Illegal MBK data\r\n#"},
+    {"NewmClearsMbk", {"MB001 1 a", "NEWM"}, "S_MBK -1\r", "S_MBK -1\r\n#"},
+    // Output points of every space read back in their banks.
+    {"OutputsReadBackInBanks",
+     {"ON 12", "ON 384", "ON 385", "OFF 384", "ON -9", "ON 2001"},
+     "PRINT IN(1),IN(48),IN(-2),IN(2000)\r",
+     "PRINT IN(1),IN(48),IN(-2),IN(2000)\r\n16\t2\t1\t2\r\n#"},
+    {"ClrOutpMask",
+     {"ON 0", "ON 2000", "ON -1", "CLR_OUTP &H09"},
+     "PRINT IN(0),IN(2000),IN(-1)\r",
+     "PRINT IN(0),IN(2000),IN(-1)\r\n0\t1\t0\r\n#"},
+    {"InputIsNotSwitched", {}, "ON 192\r", "ON 192\r\nIllegal function call\r\n#"},
+    {"NoSuchBank", {}, "PRINT IN(96)\r", "PRINT IN(96)\r\nIllegal function call\r\n#"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Sim, ExchangeTest, ::testing::ValuesIn(kExchanges),
@@ -89,6 +136,17 @@ TEST(Exchange, EchoArrivesByteByByte) {
     EXPECT_EQ(h.send("E"), "E");
     EXPECT_EQ(h.send("R"), "R");
     EXPECT_EQ(h.send("\r").substr(0, 2), "\r\n");
+}
+
+TEST(Exchange, InputBanksAreSetFromOutsideAndOneCanCount) {
+    Options o;
+    o.counting_bank = 25;
+    o.count_interval_ms = 100;
+    Harness h(o);
+    EXPECT_TRUE(h.controller.set_bank(24, 5));
+    EXPECT_FALSE(h.controller.set_bank(2512, 1));
+    h.at(250);
+    EXPECT_EQ(h.line("PRINT IN(24);\",\";IN(25)"), "PRINT IN(24);\",\";IN(25)\r\n5,2\r\n#");
 }
 
 TEST(Exchange, VersionOptionAppearsAfterRev) {

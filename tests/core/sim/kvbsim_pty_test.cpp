@@ -1,4 +1,5 @@
-// kvbsim as a process: its pty answers VER, --com registers the port, --usb-kvb
+// kvbsim as a process: its pty answers commands (with the controller options
+// given on its command line), --com registers the port, --usb-kvb
 // makes discovery list it as the controller's own interface, and a hang-up
 // takes the port away.
 #include <fcntl.h>
@@ -17,7 +18,7 @@
 #include <vector>
 
 #include "core/startup/usbrs_search.h"
-#include "gui/posix_sysfs/sysfs_discovery.h"
+#include "posix/sysfs_discovery.h"
 
 namespace {
 
@@ -81,11 +82,12 @@ std::string printed_path(const Started& kvbsim, Clock::time_point deadline) {
     return line;
 }
 
-TEST(KvbsimPty, AnswersVerAndRegistersItsPort) {
+TEST(KvbsimPty, AnswersCommandsAndRegistersItsPort) {
     const std::filesystem::path home =
         std::filesystem::temp_directory_path() / ("kvbsim_test_" + std::to_string(::getpid()));
     std::filesystem::remove_all(home);
-    const Started kvbsim = start_kvbsim({"--com", "9", "--version", "3.10"}, home);
+    const Started kvbsim =
+        start_kvbsim({"--com", "9", "--version", "3.10", "--input-bank", "24=5"}, home);
     ASSERT_GE(kvbsim.pid, 0);
     const pid_t pid = kvbsim.pid;
     const auto deadline = Clock::now() + std::chrono::seconds(10);
@@ -100,6 +102,10 @@ TEST(KvbsimPty, AnswersVerAndRegistersItsPort) {
     const std::string reply = read_until(
         fd, deadline, [](const std::string& s) { return s.find("\r\n#") != std::string::npos; });
     EXPECT_EQ(reply, "VER\r\nKVB-68K Motion Controller Simulator  REV-3.10\r\n#");
+    ASSERT_EQ(::write(fd, "PRINT IN(24)\r", 13), 13);
+    EXPECT_EQ(read_until(fd, deadline,
+                         [](const std::string& s) { return s.find("\r\n#") != std::string::npos; }),
+              "PRINT IN(24)\r\n5\r\n#");
     ::close(fd);
 
     ::kill(pid, SIGTERM);

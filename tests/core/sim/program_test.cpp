@@ -73,18 +73,18 @@ TEST(Program, NewClearsProgramAndBreakPoints) {
 
 TEST(Program, RenumberFollowsJumpTargetsAndBreakPoints) {
     Harness h;
-    h.line("5 A=0");
+    h.line("5 A=0 : TASK 7, 12");  // task 7, not line 7
     h.line("7 A=A+1 : IF A<3 THEN 7 ELSE 9");
     h.line("9 GOSUB 12 : PRINT \"GOTO 7\"");
     h.line("12 RETURN ' GOTO 5");
     h.line("BKP 9");
     h.line("RENUM 10");
     EXPECT_EQ(reply(h, "LIST"),
-              "10\tA=0\r\n20\tA=A+1 : IF A<3 THEN 20 ELSE 30\r\n"
+              "10\tA=0 : TASK 7, 40\r\n20\tA=A+1 : IF A<3 THEN 20 ELSE 30\r\n"
               "30\tGOSUB 40 : PRINT \"GOTO 7\"\r\n40\tRETURN ' GOTO 5\r\n");
     EXPECT_EQ(reply(h, "BKP"), "POINT1=    30\r\n");
     h.line("RENUM");
-    EXPECT_EQ(reply(h, "LIST 10 1"), "10\tA=0\r\n");
+    EXPECT_EQ(reply(h, "LIST 10 1"), "10\tA=0 : TASK 7, 40\r\n");
     EXPECT_EQ(h.line("RENUM 30000"), "RENUM 30000\r\nLine number out of range\r\n#");
 }
 

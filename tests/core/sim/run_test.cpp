@@ -61,8 +61,7 @@ TEST(Run, KeysWhileRunningAreDroppedUnlessInputWaits) {
     h.line("RUN");
     EXPECT_EQ(h.send("xyz"), "");
     EXPECT_EQ(h.at(60), "N? ");
-    EXPECT_EQ(h.send("2\b21\r"), "2\b \b21\r\n42\r\n");
-    EXPECT_EQ(h.drain(100), "#");
+    EXPECT_EQ(h.send("2\b21\r"), "2\b \b21\r\n42\r\n#");
 }
 
 TEST(Run, RuntimeErrorNamesTheLine) {
@@ -98,7 +97,7 @@ TEST(Run, IfThenElseForms) {
 
 TEST(Run, BreakPointPromptContinueTraceAndEdit) {
     Harness h;
-    load(h, {"10 A=1", "20 A=A+1", "30 A=A+10", "40 PRINT A"});
+    load(h, {"10 A=1", "20 A=A+1 : A=A*1", "30 A=A+10", "40 PRINT A"});
     h.line("BKP 20");
     EXPECT_EQ(until_quiet(h, "RUN"), "RUN\r\nBreak at 20\r\n#?");
     // The program is paused: commands work and come back to the break prompt.
@@ -106,9 +105,10 @@ TEST(Run, BreakPointPromptContinueTraceAndEdit) {
     EXPECT_EQ(h.line("20 A=5"), "20 A=5\r\nCan't Edit\r\n#?");
     EXPECT_EQ(h.line("NEW"), "NEW\r\nCan't Edit\r\n#?");
     EXPECT_EQ(h.line("MON"), "MON\r\nTasks:\tTask1[20]\r\n#?");
+    // A trace runs the whole line; Ctrl-C before the prompt tells the host the break is over.
     EXPECT_EQ(until_quiet(h, "t"), "t\r\nTrace at 30\r\n#?");
     EXPECT_EQ(h.line("PRINT A"), "PRINT A\r\n2\r\n#?");
-    EXPECT_EQ(until_quiet(h, "n"), "n\r\n12\r\n#");
+    EXPECT_EQ(until_quiet(h, "n"), "n\r\n12\r\n\x03\r\n#");
 }
 
 TEST(Run, BreakPointStopsEveryPassAndCtrlAEnds) {
@@ -117,8 +117,36 @@ TEST(Run, BreakPointStopsEveryPassAndCtrlAEnds) {
     h.line("BKP 10");
     EXPECT_EQ(until_quiet(h, "RUN"), "RUN\r\nBreak at 10\r\n#?");
     EXPECT_EQ(until_quiet(h, "CONT"), "CONT\r\nx\r\nBreak at 10\r\n#?");
-    EXPECT_EQ(h.send("\x01"), "\r\n#");
+    EXPECT_EQ(h.send("\x01"), "\x03\r\n#");
     EXPECT_EQ(h.line("10 PRINT \"edited\""), "10 PRINT \"edited\"\r\n#");
+}
+
+TEST(Run, BackgroundTasksRunBehindThePromptAndStopAtBreakPoints) {
+    Harness h;
+    load(h, {"10 TASK 3, *BG", "20 PRINT \"main\"", "30 END", "100 *BG: N=N+1", "110 WAIT 100",
+             "120 ON 12 : IF N<2 THEN 100", "130 END"});
+    // Task 1 gives the line back at its END; task 3 goes on behind the prompt.
+    EXPECT_EQ(until_quiet(h, "RUN"), "RUN\r\nmain\r\n#");
+    EXPECT_EQ(h.line("MON"), "MON\r\nTasks:\tTask3[110]\r\n#");
+    h.line("BKP 120");
+    EXPECT_EQ(h.drain(h.now + 200), "\r\nBreak at 120\r\n#?");
+    EXPECT_EQ(h.line("PRINT N;IN(1)"), "PRINT N;IN(1)\r\n10\r\n#?");
+    EXPECT_EQ(until_quiet(h, "t"), "t\r\nTrace at 100\r\n#?");
+    // Continuing only background tasks returns to the prompt, and the break to "#?" again.
+    EXPECT_EQ(until_quiet(h, "n", 200), "n\r\n\x03\r\n#\r\nBreak at 120\r\n#?");
+    EXPECT_EQ(until_quiet(h, "n", 200), "n\r\n\x03\r\n#");
+    EXPECT_EQ(h.line("MON"), "MON\r\nTasks:\r\n#");
+    EXPECT_EQ(h.line("PRINT N;IN(1)"), "PRINT N;IN(1)\r\n216\r\n#");
+}
+
+TEST(Run, ProgramStartsAtOnceAfterOneThatSlept) {
+    Harness h;
+    load(h, {"10 WAIT 1000"});
+    h.line("RUN");
+    h.at(10);
+    h.send("\x01");
+    load(h, {"10 PRINT 1"});
+    EXPECT_EQ(until_quiet(h, "RUN"), "RUN\r\n1\r\n#");
 }
 
 TEST(Run, RunFromLabelOrLine) {
