@@ -69,8 +69,10 @@ std::int64_t leading_number(std::string_view line) {
         negative = line[i] == '-';
         ++i;
     }
+    // "x" alone is no prefix: XA=5 and X32=0 are statements on variables, and
+    // taking them for step numbers would delete program lines 10 and 50.
     bool hex = false;
-    if (i < line.size() && (line[i] == '$' || line[i] == 'x' || line[i] == 'X')) {
+    if (i < line.size() && line[i] == '$') {
         hex = true;
         ++i;
     } else if (i + 1 < line.size() && line[i] == '0' &&

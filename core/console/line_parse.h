@@ -3,8 +3,8 @@
 //
 // How it works: a screen line becomes a command line by cutting a "/*" remark,
 // dropping the prompt characters at its start and trimming blanks and control
-// characters. A leading number (decimal, or hexadecimal after "$", "x", "X" or
-// "0x") makes it a numbered program line; reading stops at the first character
+// characters. A leading number (decimal, or hexadecimal after "$" or "0x")
+// makes it a numbered program line; reading stops at the first character
 // that does not belong, and a sign counts only when the whole line is the
 // number. Local commands are matched against a fixed table in order, case
 // ignored, the first match winning; only LOAD needs a blank (or the line end)

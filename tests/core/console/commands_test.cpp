@@ -165,10 +165,11 @@ TEST(Enter, CommandRoundTripWithTheSimulatedController) {
 // ---- the leading number and the local command table ----------------------------------
 
 TEST(LineParse, LeadingNumber) {
+    // X and hex digits is a variable's statement (XA=5), not a step number.
     const std::vector<std::pair<std::string, std::int64_t>> rows = {
-        {"100 A=1", 100}, {"0 A", 0},   {"LIST", 0}, {"$1F", 31}, {"0x1f A", 31},
-        {"X10", 16},      {"-5", -5},   {"-5 A", 5}, {"+7", 7},   {"12ab", 12},
-        {"$", 0},         {"  42", 42}, {"", 0},     {"$G1", 0},  {"007", 7}};
+        {"100 A=1", 100}, {"0 A", 0}, {"LIST", 0},  {"$1F", 31},  {"0x1f A", 31}, {"-5", -5},
+        {"-5 A", 5},      {"+7", 7},  {"12ab", 12}, {"$", 0},     {"  42", 42},   {"", 0},
+        {"$G1", 0},       {"007", 7}, {"XA=5", 0},  {"X32=0", 0}, {"x10", 0}};
     for (const auto& [line, number] : rows) {
         EXPECT_EQ(console::leading_number(line), number) << line;
     }
