@@ -157,7 +157,7 @@ void LauncherWindow::on_change(startup::LauncherChange what) {
     switch (what) {
         case startup::LauncherChange::Status:
             for (int i = 0; i < 3; ++i)
-                status_[i]->setText(from_sjis(model_.status_text(i)));
+                status_[i]->setText(QString::fromStdString(model_.status_text(i)));
             break;
         case startup::LauncherChange::List:
             list_box1_->clear();

@@ -464,7 +464,7 @@ void MainWindow::sync_status() {
 }
 
 void MainWindow::sync_memo() {
-    QString text = from_sjis(console_.shell.memo_text());
+    QString text = QString::fromStdString(console_.shell.memo_text());  // UTF-8, as messages
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     memo_->setPlainText(text);
     memo_->moveCursor(QTextCursor::End);
@@ -476,14 +476,20 @@ void MainWindow::sync_lists() {
     for (std::size_t i = 0; i < lists_.size(); ++i) {
         const console::ListModel& model = console_.shell.list(static_cast<ListId>(i));
         QListWidget* list = lists_[i];
+        // The command history holds typed lines (Shift-JIS); the file
+        // histories hold file names (UTF-8).
+        const auto shown = [i](const std::string& item) {
+            return static_cast<ListId>(i) == ListId::ListBox1 ? from_sjis(item)
+                                                              : QString::fromStdString(item);
+        };
         const QSignalBlocker block(list);
         if (list->count() != model.count()) {
             list->clear();
             for (const auto& item : model.items())
-                list->addItem(from_sjis(item));
+                list->addItem(shown(item));
         } else {
             for (int r = 0; r < model.count(); ++r) {
-                const QString text = from_sjis(model.item(r));
+                const QString text = shown(model.item(r));
                 if (list->item(r)->text() != text) list->item(r)->setText(text);
             }
         }

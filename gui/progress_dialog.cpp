@@ -102,11 +102,12 @@ void ProgressDialog::place() {
 }
 
 void ProgressDialog::sync() {
-    const QString caption = from_sjis(model_.caption());
+    // Texts of the core, the file name among them: UTF-8.
+    const QString caption = QString::fromStdString(model_.caption());
     if (windowTitle() != caption) setWindowTitle(caption);
-    label1_->setText(from_sjis(model_.label1()));
-    label2_->setText(from_sjis(model_.label2()));
-    label3_->setText(from_sjis(model_.label3()));
+    label1_->setText(QString::fromStdString(model_.label1()));
+    label2_->setText(QString::fromStdString(model_.label2()));
+    label3_->setText(QString::fromStdString(model_.label3()));
     if (main_window_->isEnabled() != model_.main_window_enabled()) {
         main_window_->setEnabled(model_.main_window_enabled());
     }

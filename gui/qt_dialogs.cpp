@@ -27,13 +27,14 @@ std::string to_sjis(const QString& text) {
 QString filter_text(const std::vector<std::pair<std::string, std::string>>& filters) {
     QStringList parts;
     for (const auto& [description, pattern] : filters) {
-        QString p = from_sjis(pattern);
+        QString p = QString::fromStdString(pattern);
         // "*.*" means every file on the original platform; here that is "*".
         p.replace(QStringLiteral("*.*"), QStringLiteral("*"));
         p.replace(QLatin1Char(';'), QLatin1Char(' '));
         // The transfers' descriptions already name their pattern ("Q2K (*.Q2K)").
-        const QString text = from_sjis(description);
-        const QString shown = QStringLiteral("(") + from_sjis(pattern) + QLatin1Char(')');
+        const QString text = QString::fromStdString(description);
+        const QString shown =
+            QStringLiteral("(") + QString::fromStdString(pattern) + QLatin1Char(')');
         parts << (text.endsWith(shown) ? text : text + QStringLiteral(" (") + p + QLatin1Char(')'));
     }
     return parts.join(QStringLiteral(";;"));
@@ -92,14 +93,14 @@ bool log_message_box(const QString& caption, const QString& text) {
 
 platform::MsgResult QtDialogs::MessageBox(const std::string& caption, const std::string& text,
                                           platform::MsgIcon icon, platform::MsgButtons buttons) {
-    if (log_message_box(from_sjis(caption), from_sjis(text))) {
+    if (log_message_box(QString::fromStdString(caption), QString::fromStdString(text))) {
         const bool ok =
             buttons == platform::MsgButtons::Ok || buttons == platform::MsgButtons::OkCancel;
         return ok ? platform::MsgResult::Ok : platform::MsgResult::Yes;
     }
     QMessageBox box(parent_);
-    box.setWindowTitle(from_sjis(caption));
-    box.setText(from_sjis(text));
+    box.setWindowTitle(QString::fromStdString(caption));
+    box.setText(QString::fromStdString(text));
     switch (icon) {
         case platform::MsgIcon::None:
             box.setIcon(QMessageBox::NoIcon);
@@ -152,10 +153,9 @@ platform::MsgResult QtDialogs::MessageBox(const std::string& caption, const std:
 }
 
 bool QtDialogs::FileDialog(const platform::FileDialogRequest& request, std::string& path) {
-    if (log_message_box(from_sjis(request.title), QStringLiteral("(file dialog, cancelled)"))) {
-        return false;
-    }
-    QFileDialog dialog(parent_, from_sjis(request.title));
+    const QString title = QString::fromStdString(request.title);
+    if (log_message_box(title, QStringLiteral("(file dialog, cancelled)"))) return false;
+    QFileDialog dialog(parent_, title);
     if (!request.filters.empty()) dialog.setNameFilter(filter_text(request.filters));
     if (!request.default_extension.empty()) {
         QString ext = QString::fromStdString(request.default_extension);

@@ -1,8 +1,10 @@
 // Message boxes, file dialogs and the clipboard on Qt widgets.
 //
-// How it works: texts arrive as Shift-JIS bytes and are decoded for display
-// (ASCII passes through unchanged); chosen file names go back as the local
-// 8-bit encoding of the file system, since they name files on this machine.
+// How it works: message and dialog texts of the core are UTF-8 (file names in
+// them are UTF-8 already, and controller text is converted before it goes into
+// one), so they are shown as UTF-8; chosen file names go back in the file
+// system's encoding (UTF-8 here), since they name files on this machine. The
+// clipboard carries terminal text and is Shift-JIS on the core's side.
 // The dialogs are modal: Qt runs a nested event loop, so serial arrivals and
 // timers go on meanwhile.
 //
@@ -23,6 +25,7 @@
 
 namespace qvt::gui {
 
+// Terminal and controller text (Shift-JIS) for display and back.
 QString from_sjis(const std::string& bytes);
 std::string to_sjis(const QString& text);
 

@@ -1,6 +1,7 @@
 #include "core/console/commands.h"
 
 #include "core/console/virtual_keys.h"
+#include "core/platform/text_codec.h"
 
 namespace qvt::console {
 
@@ -60,11 +61,12 @@ void Commands::EnterLine(int& key) {
         dialogue_.msDelay(20);
     } else {
         SetHistory(line);
-        if (QVTCommands(line)) return;
+        if (QVTCommands(line, true)) return;
     }
 
     shell_.clear_memo();
-    shell_.append_memo("\r\n[Ent]" + line);
+    // The debug page holds UTF-8, like every text of the core that is shown.
+    shell_.append_memo("\r\n[Ent]" + platform::utf8_from_sjis(line));
     pump_.process_pending();
     st.max_rx_chunk = 0;
 
@@ -130,19 +132,22 @@ void Commands::run_local(const LocalMatch& match) {
     }
 }
 
-bool Commands::QVTCommands(const std::string& line) {
+bool Commands::QVTCommands(const std::string& line, bool terminal_text) {
     const auto match = match_local_command(line);
     if (!match) return false;
     if (!match->argument.empty()) {
+        // Converted after the 255-byte cut, which counts the characters as typed.
+        const std::string name =
+            terminal_text ? platform::utf8_from_sjis(match->argument) : match->argument;
         switch (match->command->slot) {
             case FileSlot::Prg:
-                files_.Prg_File = match->argument;
+                files_.Prg_File = name;
                 break;
             case FileSlot::Pnt:
-                files_.Pnt_File = match->argument;
+                files_.Pnt_File = name;
                 break;
             case FileSlot::Mbk:
-                files_.Mbk_File = match->argument;
+                files_.Mbk_File = name;
                 break;
             case FileSlot::None:
                 break;

@@ -48,7 +48,10 @@ class Commands {
     // mode 0: enter at once; mode 1: leave on the line for editing.
     void CommandExec(const std::string& command, int mode);
     void SetHistory(const std::string& line) { history_.SetHistory(line); }
-    bool QVTCommands(const std::string& line);
+    // Runs line as a local command if it is one; true when it was. A file
+    // name in it is UTF-8 unless terminal_text says the line was read from the
+    // terminal, whose Shift-JIS name is converted before it is stored.
+    bool QVTCommands(const std::string& line, bool terminal_text = false);
     void PrgRun();
     void kvb_quit();
     void IOC_exec();

@@ -7,6 +7,8 @@
 // so the request runs from the event loop and not inside whatever delivered
 // it. When the timer fires the field's text at that moment is carried out:
 // "/L" loads the program file named by the argument (or the current one);
+// that name comes from another program, not from the terminal, so it is taken
+// as a file name as it stands (UTF-8, the file system's own), not converted;
 // "/T", "/P" and "/X" put a LIST, PRINT ... : PRX ... or PRX line on the
 // terminal's current line and press Enter on it, exactly as if the user had
 // typed it. While a request runs (a load may take minutes, pumping events),

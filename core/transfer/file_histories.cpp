@@ -63,9 +63,10 @@ void FileHistories::record(ListId id, const std::string& file) {
     console::ListModel& list = d_.shell.list(id);
     while (list.count() > kKeepBeforeInsert)
         list.erase(list.count() - 1);
-    const std::string key = upper_ascii(file);
+    // Names are compared as the file system compares them: a.Q2K and A.Q2K
+    // are two files here.
     for (int i = 0; i < list.count(); ++i) {
-        if (upper_ascii(trim_blank(list.item(i))) == key) {
+        if (trim_blank(list.item(i)) == file) {
             list.erase(i);
             break;
         }

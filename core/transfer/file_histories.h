@@ -6,8 +6,9 @@
 // first; the console reads them from and writes them to their history files
 // (".flh", ".pth", ".mbh") when the main window opens and closes. Recording a
 // file cuts the list to 50 entries, drops an older entry naming the same file
-// (case ignored, the stored entry trimmed) and puts the file on top, so a list
-// holds at most 51 entries; it also makes the list's next sort ascending.
+// (the stored entry trimmed; case counts, as in the file system) and puts the
+// file on top, so a list holds at most 51 entries; it also makes the list's
+// next sort ascending.
 //
 // The action menu runs its choice as the local command the user could have
 // typed ("LOAD name", "PSAVE name", "MEDIT name"...), chosen by the file's

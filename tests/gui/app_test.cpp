@@ -186,6 +186,17 @@ TEST_F(Connected, ClosingTwiceSavesOnceAndEndsTheRun) {
     EXPECT_TRUE(fs::exists(home.path() / "qvtw2k.cdh"));
 }
 
+TEST(AppHistories, FileNamesShowAsFileNamesAndTypedLinesAsTerminalText) {
+    Home home;
+    home.write("qvtw2k.flh", "/d/\xe6\x97\xa5\xe6\x9c\xac/a.Q2K\r\n");  // UTF-8
+    home.write("qvtw2k.cdh", "PRINT \"\x83\x76\"\r\n");                 // Shift-JIS
+    AppRun run(home);
+    EXPECT_EQ(run.main().list(console::ListId::ListBox2)->item(0)->text(),
+              QString::fromUtf8("/d/日本/a.Q2K"));
+    EXPECT_EQ(run.main().list(console::ListId::ListBox1)->item(0)->text(),
+              QString::fromUtf8("PRINT \"プ\""));
+}
+
 TEST(AppSettings, OkStoresAndCancelDoesNot) {
     Home home;
     AppRun run(home);

@@ -202,10 +202,8 @@ TEST(MessageLogHook, EachBoxIsOneLineAnsweredWithItsDefaultButton) {
         EXPECT_EQ(dialogs.MessageBox("QVTW", "a\\b\tc\r\nd", platform::MsgIcon::Error, c.buttons),
                   c.answer);
     }
-    // Shift-JIS bytes arrive decoded.
-    dialogs.MessageBox("QVTW",
-                       "\x83V\x83X\x83"
-                       "e\x83\x80",
+    // Texts of the core are UTF-8: a file name in a folder named in Japanese.
+    dialogs.MessageBox("QVTW", "File Open Error /d/\xe6\x97\xa5\xe6\x9c\xac/a.Q2K",
                        platform::MsgIcon::None, platform::MsgButtons::Ok);
     platform::FileDialogRequest request;
     request.title = "Save Program";
@@ -216,7 +214,7 @@ TEST(MessageLogHook, EachBoxIsOneLineAnsweredWithItsDefaultButton) {
     const QStringList lines = log.lines();
     ASSERT_EQ(lines.size(), 6);
     EXPECT_EQ(lines[0], QStringLiteral("QVTW\ta\\\\b\\tc\\r\\nd"));
-    EXPECT_EQ(lines[4], QStringLiteral("QVTW\t") + QString::fromUtf8("システム"));
+    EXPECT_EQ(lines[4], QString::fromUtf8("QVTW\tFile Open Error /d/日本/a.Q2K"));
     EXPECT_TRUE(lines[5].startsWith(QStringLiteral("Save Program\t")));
 }
 

@@ -135,12 +135,13 @@ TEST(Enter, HexadecimalStepNumberIsSentInDecimal) {
 TEST(Enter, LocalCommandRunsHereAndStaysInTheHistory) {
     ConsoleRig rig;
     rig.files.Prg_File = "old.Q2K";
-    rig.screen("#load   /tmp/new.Q2K ", 1, 1);
+    // A folder typed in Japanese: Shift-JIS on the terminal, UTF-8 as a file name.
+    rig.screen("#load   /tmp/\x93\xfa\x96\x7b/new.Q2K ", 1, 1);
     rig.type(vk::kReturn);
     EXPECT_EQ(rig.ops.calls, std::vector<std::string>{"Load68k"});
-    EXPECT_EQ(rig.files.Prg_File, "/tmp/new.Q2K");
+    EXPECT_EQ(rig.files.Prg_File, "/tmp/\xe6\x97\xa5\xe6\x9c\xac/new.Q2K");
     EXPECT_EQ(rig.term.sent(), "");
-    EXPECT_EQ(history(rig), std::vector<std::string>{"load   /tmp/new.Q2K"});
+    EXPECT_EQ(history(rig), std::vector<std::string>{"load   /tmp/\x93\xfa\x96\x7b/new.Q2K"});
     EXPECT_EQ(rig.state.term_mode, 0);
     EXPECT_EQ(rig.term.CursorRow(), 2);  // a fresh line after the operation
 }

@@ -35,12 +35,13 @@ TEST(FileHistory, FiftyOneEntryRule) {
     EXPECT_EQ(list.item(0), "f3.Q2K");
 }
 
-TEST(FileHistory, SameFileMovesToTheTopIgnoringCaseAndBlanks) {
+TEST(FileHistory, SameFileMovesToTheTopIgnoringBlanksNotCase) {
     TransferRig rig;
     auto& list = rig.shell().list(ListId::ListBox3);
-    list.set_items({"a.P2K", "  /x/B.p2k ", "c.P2K", "/x/b.P2K"});
-    rig.transfers.histories.PointFileHistory("PLOAD", "/X/b.P2K");
-    EXPECT_EQ(list.items(), (std::vector<std::string>{"/X/b.P2K", "a.P2K", "c.P2K", "/x/b.P2K"}));
+    list.set_items({"a.P2K", "  /x/B.p2k ", "c.P2K", " /x/b.P2K", "/x/b.P2K"});
+    rig.transfers.histories.PointFileHistory("PLOAD", "/x/b.P2K");
+    EXPECT_EQ(list.items(),
+              (std::vector<std::string>{"/x/b.P2K", "a.P2K", "  /x/B.p2k ", "c.P2K", "/x/b.P2K"}));
     EXPECT_EQ(rig.shell().focus(), console::Focus::Terminal);
 }
 
