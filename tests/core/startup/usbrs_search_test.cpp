@@ -84,28 +84,11 @@ INSTANTIATE_TEST_SUITE_P(
                    false}),
     [](const auto& param_info) { return std::string(param_info.param.name); });
 
-TEST(Search, KeepsTheWorkingLists) {
-    FakeTable table;
-    table.serial = {{"\\Device\\vcp0", "COM5"}, {"\\Device\\ttyS0", "COM1"}};
-    table.usb = {{"VID_1234+PID_0001+X", "COM9"}};
-    const auto result = USBRS_Search(table);
-    EXPECT_EQ(result.serial_names, (std::vector<std::string>{"\\Device\\vcp0", "\\Device\\ttyS0"}));
-    EXPECT_EQ(result.vcp_ports, (std::vector<std::string>{"COM5"}));
-    EXPECT_EQ(result.usb_devices, (std::vector<std::string>{"VID_1234+PID_0001+X"}));
-}
-
 TEST(Search, WithoutVcpPortsTheUsbTableIsNotRead) {
     FakeTable table;
     table.serial = {{"\\Device\\ttyS0", "COM1"}};
     USBRS_Search(table);
     EXPECT_EQ(table.usb_calls, 0);
-}
-
-TEST(Chooser, TakesCharactersFourAndFive) {
-    EXPECT_EQ(chooser_port("COM5    USB-RS"), "5");
-    EXPECT_EQ(chooser_port("COM12    KVB-410USB"), "12");
-    EXPECT_EQ(chooser_port("COM7  "), "7");
-    EXPECT_EQ(chooser_port("COM"), "");
 }
 
 struct PresenceCase {
