@@ -6,9 +6,9 @@
 // as it was at start.
 #pragma once
 
-#include "gui/posix/port_table.h"
-#include "gui/posix/user_folder.h"
-#include "gui/posix_sysfs/sysfs_discovery.h"
+#include "posix/port_table.h"
+#include "posix/sysfs_discovery.h"
+#include "posix/user_folder.h"
 
 namespace qvt::gui {
 

@@ -4,7 +4,7 @@
 #include <QLocalSocket>
 #include <QTimer>
 
-#include "gui/posix/user_folder.h"
+#include "posix/user_folder.h"
 
 namespace qvt::gui {
 

@@ -9,8 +9,8 @@
 #include <QVBoxLayout>
 
 #include "gui/fonts.h"
-#include "gui/posix_sysfs/sysfs_discovery.h"
 #include "gui/qt_dialogs.h"
+#include "posix/sysfs_discovery.h"
 
 namespace qvt::gui {
 

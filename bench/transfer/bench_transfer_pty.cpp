@@ -19,9 +19,9 @@
 #include "core/link/dialogue.h"
 #include "core/transfer/transfers.h"
 #include "gui/connection.h"
-#include "gui/posix/port_table.h"
 #include "gui/qt_event_pump.h"
 #include "gui/qt_terminal_control.h"
+#include "posix/port_table.h"
 
 namespace {
 

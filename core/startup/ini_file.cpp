@@ -1,14 +1,13 @@
 #include "core/startup/ini_file.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <array>
 #include <cerrno>
-#include <cstring>
 #include <fstream>
 #include <system_error>
+
+#include "core/platform/file_system.h"
 
 namespace qvt::startup {
 
@@ -61,22 +60,6 @@ std::string_view strip_quotes(std::string_view value) {
         value = value.substr(1, value.size() - 2);
     }
     return value;
-}
-
-std::string errno_text(const std::string& what, const fs::path& path) {
-    return what + " " + path.string() + ": " + std::strerror(errno);
-}
-
-bool write_all(int fd, std::string_view data) {
-    while (!data.empty()) {
-        const ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
 }
 
 }  // namespace
@@ -205,43 +188,9 @@ std::string IniFile::bytes() const {
 }
 
 bool IniFile::save(const fs::path& path, std::string& error) const {
-    std::error_code ec;
-    fs::path target = path;
-    if (fs::is_symlink(fs::symlink_status(path, ec))) {
-        target = fs::canonical(path, ec);
-        if (ec) target = path;
-    }
-    mode_t mode = 0644;
-    struct stat st {};
-    if (::stat(target.c_str(), &st) == 0) mode = st.st_mode & 07777;
-
-    std::string temp = target.string() + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) {
-        error = errno_text("Unable to write to", target);
+    if (auto failed = platform::write_file_safely(path, bytes())) {
+        error = std::move(*failed);
         return false;
-    }
-    const std::string data = bytes();
-    bool ok = ::fchmod(fd, mode) == 0 && write_all(fd, data) && ::fsync(fd) == 0;
-    if (!ok) error = errno_text("Unable to write to", target);
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        error = errno_text("Unable to write to", target);
-    }
-    if (!ok) {
-        ::unlink(temp.c_str());
-        return false;
-    }
-    if (::rename(temp.c_str(), target.c_str()) != 0) {
-        error = errno_text("Unable to write to", target);
-        ::unlink(temp.c_str());
-        return false;
-    }
-    // The rename itself must reach the disk too.
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    if (const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY); dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
     }
     return true;
 }

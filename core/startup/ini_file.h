@@ -18,9 +18,9 @@
 // line end of the first line of the loaded file, or CR LF for a file without
 // one (new files are written the way the Windows tools write them).
 //
-// Saving is atomic: the text goes to a temporary file in the same folder, is
-// flushed to the disk, and is renamed over the profile, so a crash leaves
-// either the old or the new file, never half of one.
+// Saving replaces the file the safe way of core/platform/file_system.h, so a
+// crash or a full disk leaves either the old or the new file, never half of
+// one.
 #pragma once
 
 #include <cstddef>

@@ -1,9 +1,6 @@
 #include "core/startup/profile.h"
 
-#include <unistd.h>
-
 #include <charconv>
-#include <cstdlib>
 #include <limits>
 #include <system_error>
 
@@ -207,22 +204,14 @@ void WriteProfile(IniFile& ini, ProfileValues& v, bool main_window_visible) {
     ini.set("Debug", "qvt_debug", v.qvt_debug);
 }
 
-fs::path user_folder_from(const std::string& qvtw2k_home, const std::string& home) {
-    if (!qvtw2k_home.empty()) return qvtw2k_home;
-    const fs::path base = home.empty() ? fs::temp_directory_path() : fs::path(home);
-    return base / ".config" / "qvtw2k";
-}
-
-ProfileLocation resolve_profile_location(const fs::path& exe_path, const std::string& qvtw2k_home,
-                                         const std::string& home, bool exe_folder_writable) {
-    fs::path folder;
-    if (!qvtw2k_home.empty()) {
-        folder = qvtw2k_home;
-    } else if (exe_folder_writable) {
-        folder = exe_path.parent_path();
-    } else {
-        folder = user_folder_from("", home);
-    }
+ProfileLocation resolve_profile_location(const fs::path& exe_path,
+                                         const platform::UserFolder& user_folder,
+                                         bool exe_folder_writable) {
+    // Beside the executable, as the Windows edition keeps it, unless a folder
+    // was chosen for this user or the executable's folder is not his to write
+    // (an installed program).
+    const fs::path folder =
+        user_folder.chosen || !exe_folder_writable ? user_folder.path : exe_path.parent_path();
     const std::string base = exe_path.stem().string();
     return ProfileLocation{
         folder / (base + ".INI"), folder / (base + ".cdh"), folder / (base + ".flh"),
@@ -231,12 +220,10 @@ ProfileLocation resolve_profile_location(const fs::path& exe_path, const std::st
 }
 
 ProfileLocation profile_location(const fs::path& exe_path) {
-    const char* qvt_home = std::getenv("QVTW2K_HOME");
-    const char* home = std::getenv("HOME");
     fs::path folder = exe_path.parent_path();
     if (folder.empty()) folder = ".";
-    const bool writable = ::access(folder.c_str(), W_OK) == 0;
-    return resolve_profile_location(exe_path, qvt_home ? qvt_home : "", home ? home : "", writable);
+    return resolve_profile_location(exe_path, platform::user_folder(),
+                                    platform::is_writable_folder(folder));
 }
 
 std::optional<std::string> read_profile_file(const fs::path& path, const ProfileEnv& env,

@@ -43,6 +43,7 @@
 #include <string>
 #include <vector>
 
+#include "core/platform/file_system.h"
 #include "core/startup/ini_file.h"
 
 namespace qvt::startup {
@@ -115,14 +116,13 @@ struct ProfileLocation {
     std::filesystem::path mbk_files;      // .mbh
 };
 
-// Pure rule: qvtw2k_home and home are the environment's values ("" = unset).
+// Pure rule, from the per-user folder and whether the executable's folder may
+// be written.
 ProfileLocation resolve_profile_location(const std::filesystem::path& exe_path,
-                                         const std::string& qvtw2k_home, const std::string& home,
+                                         const platform::UserFolder& user_folder,
                                          bool exe_folder_writable);
 // The same, from the process environment and the file system.
 ProfileLocation profile_location(const std::filesystem::path& exe_path);
-// $QVTW2K_HOME, or ~/.config/qvtw2k.
-std::filesystem::path user_folder_from(const std::string& qvtw2k_home, const std::string& home);
 
 // Whole-file helpers: read the file (missing = all defaults) and apply it;
 // load the current file, write the values into it, save it atomically (the

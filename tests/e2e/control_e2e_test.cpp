@@ -7,9 +7,9 @@
 
 #include "core/link/dialogue.h"
 #include "core/link/shared_state.h"
-#include "gui/posix/port_table.h"
 #include "gui/qt_event_pump.h"
 #include "gui/qt_terminal_control.h"
+#include "posix/port_table.h"
 #include "tests/e2e/e2e_support.h"
 #include "tests/gui/gui_test_support.h"
 

@@ -265,17 +265,18 @@ TEST(ProfileFile, UnreadableProfileIsNotOverwritten) {
 }
 
 TEST(ProfileLocation, FollowsHomeThenExecutableThenConfig) {
+    const platform::UserFolder chosen{"/tmp/qh", true};
+    const platform::UserFolder config{"/home/u/.config/qvtw2k", false};
     struct Case {
-        const char* qvt_home;
+        platform::UserFolder user;
         bool writable;
         const char* folder;
     };
-    for (const auto& c : std::vector<Case>{{"/tmp/qh", true, "/tmp/qh"},
-                                           {"/tmp/qh", false, "/tmp/qh"},
-                                           {"", true, "/opt/qvt"},
-                                           {"", false, "/home/u/.config/qvtw2k"}}) {
-        const auto loc =
-            resolve_profile_location("/opt/qvt/qvtw2k", c.qvt_home, "/home/u", c.writable);
+    for (const auto& c : std::vector<Case>{{chosen, true, "/tmp/qh"},
+                                           {chosen, false, "/tmp/qh"},
+                                           {config, true, "/opt/qvt"},
+                                           {config, false, "/home/u/.config/qvtw2k"}}) {
+        const auto loc = resolve_profile_location("/opt/qvt/qvtw2k", c.user, c.writable);
         const std::filesystem::path folder = c.folder;
         EXPECT_EQ(loc.profile, folder / "qvtw2k.INI");
         EXPECT_EQ(loc.commands, folder / "qvtw2k.cdh");
@@ -283,7 +284,7 @@ TEST(ProfileLocation, FollowsHomeThenExecutableThenConfig) {
         EXPECT_EQ(loc.point_files, folder / "qvtw2k.pth");
         EXPECT_EQ(loc.mbk_files, folder / "qvtw2k.mbh");
     }
-    EXPECT_EQ(resolve_profile_location("/w/QVTW2KE.EXE", "", "/h", true).profile, "/w/QVTW2KE.INI");
+    EXPECT_EQ(resolve_profile_location("/w/QVTW2KE.EXE", config, true).profile, "/w/QVTW2KE.INI");
 }
 
 }  // namespace

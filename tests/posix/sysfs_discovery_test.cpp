@@ -1,4 +1,4 @@
-#include "gui/posix_sysfs/sysfs_discovery.h"
+#include "posix/sysfs_discovery.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-// The POSIX port table and per-user folder, on fake /dev trees.
+// The POSIX port table on fake /dev trees, and the per-user folder.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -6,8 +6,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "gui/posix/port_table.h"
-#include "gui/posix/user_folder.h"
+#include "core/platform/file_system.h"
+#include "posix/port_table.h"
+#include "posix/user_folder.h"
 
 namespace fs = std::filesystem;
 using qvt::posix::com_of_device_name;
@@ -104,11 +105,13 @@ TEST(UserFolder, FollowsQvtw2kHomeElseConfigFolder) {
     const std::string keep = saved ? saved : "";
     const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
     setenv("QVTW2K_HOME", "/tmp/qvt-home-x", 1);
-    EXPECT_EQ(qvt::posix::user_folder(), fs::path("/tmp/qvt-home-x"));
+    EXPECT_EQ(qvt::platform::user_folder().path, fs::path("/tmp/qvt-home-x"));
+    EXPECT_TRUE(qvt::platform::user_folder().chosen);
     EXPECT_EQ(qvt::posix::ports_folder(), fs::path("/tmp/qvt-home-x/ports"));
     setenv("QVTW2K_HOME", "", 1);
     setenv("HOME", "/home/someone", 1);
-    EXPECT_EQ(qvt::posix::user_folder(), fs::path("/home/someone/.config/qvtw2k"));
+    EXPECT_EQ(qvt::platform::user_folder().path, fs::path("/home/someone/.config/qvtw2k"));
+    EXPECT_FALSE(qvt::platform::user_folder().chosen);
     setenv("HOME", home.c_str(), 1);
     if (saved) {
         setenv("QVTW2K_HOME", keep.c_str(), 1);

@@ -1,4 +1,4 @@
-#include "gui/posix/port_table.h"
+#include "posix/port_table.h"
 
 #include <algorithm>
 #include <array>
@@ -7,7 +7,7 @@
 #include <string_view>
 #include <system_error>
 
-#include "gui/posix/user_folder.h"
+#include "posix/user_folder.h"
 
 namespace qvt::posix {
 
