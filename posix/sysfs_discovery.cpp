@@ -133,13 +133,13 @@ std::vector<DiscoveredPort> SysfsDiscovery::sysfs_ports() const {
         const fs::path device = fs::canonical(it->path() / "device", item_ec);
         if (item_ec) continue;  // virtual terminals have no device
         const fs::path driver_link = fs::read_symlink(device / "driver", item_ec);
-        if (item_ec) continue;  // an unbound device cannot be opened
+        if (item_ec) continue;                                 // an unbound device cannot be opened
+        if (first_line(it->path() / "type") == "0") continue;  // a placeholder, no UART behind it
         DiscoveredPort port;
         port.com = *com;
         port.device = node.string();
         port.driver = driver_link.filename().string();
         port.tty = name;
-        if (port.driver == "serial8250") continue;  // placeholder, no hardware behind it
         port.usb_id = usb_identity_above(device, root);
         port.vcp = port.driver == "ftdi_sio";
         found.push_back(std::move(port));

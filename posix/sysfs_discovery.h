@@ -7,10 +7,11 @@
 //   <sysfs>/class/tty/<name>   a serial port. Its "device" link leads to the
 //                              port's device; that device's "driver" link names
 //                              the driver (ftdi_sio, cp210x, pl2303, cdc_acm,
-//                              serial, ...). Walking up from the device, the
+//                              port, ...). Walking up from the device, the
 //                              first folder holding idVendor and idProduct is
 //                              the USB device, whose "serial" file (optional)
-//                              holds the serial number.
+//                              holds the serial number. A UART port has a
+//                              "type" file: its UART type, 0 when unknown.
 //   <dev>/<name>               the device node; a port whose node is missing
 //                              is not listed (a container may see the host's
 //                              sysfs without its devices).
@@ -23,9 +24,12 @@
 //
 // Only ttyS<k>, ttyUSB<k> and ttyACM<k> are serial ports, numbered COM k+1,
 // k+33 and k+65. The 8250 driver registers placeholder ttyS ports whether or not
-// hardware exists; those (driver "serial8250") are left out. A ports-folder link
-// wins: a device named by a link is listed under the link's number only, and a
-// link's number replaces any device that had it by the rules above.
+// hardware exists; those are left out, told by their UART type 0. The driver
+// does not tell them: current kernels bind every 8250 port, real or not, to the
+// driver "port", older ones bound placeholders and real legacy ports alike to
+// "serial8250". A ports-folder link wins: a device named by a link is listed
+// under the link's number only, and a link's number replaces any device that
+// had it by the rules above.
 //
 // Device names of the serial-port table (sorted by COM number):
 //   "\Device\VCP<i>"    ports of the FTDI driver and ports-folder entries that

@@ -39,9 +39,11 @@ class FakeMachine {
         if (serial) dir_.write("sys/" + usb + "/serial", *serial + "\n");
         port_device(usb + "/1-1:1.0/" + tty, tty, driver, "usb-serial");
     }
-    // A port device with no USB device above it.
-    void plain_tty(const std::string& tty, const std::string& device, const std::string& driver) {
+    // A port device with no USB device above it; a UART port has a type.
+    void plain_tty(const std::string& tty, const std::string& device, const std::string& driver,
+                   const std::optional<std::string>& uart_type = std::nullopt) {
         port_device(device, tty, driver, "platform");
+        if (uart_type) dir_.write("sys/" + device + "/tty/" + tty + "/type", *uart_type + "\n");
     }
     void node(const std::string& tty) { dir_.write("dev/" + tty, ""); }
     void port_link(int com, const fs::path& target) {
@@ -88,11 +90,17 @@ TEST(SysfsDiscovery, NamesPortsByDriverAndNumbersThemByFamily) {
     m.usb_tty("ttyUSB1", "cp210x", "10c4", "ea60", "0001");
     m.usb_tty("ttyUSB0", "ftdi_sio", "0403", "6001", "AC00abcd");
     m.usb_tty("ttyACM0", "cdc_acm", "3b7c", "6003", std::nullopt);
-    m.plain_tty("ttyS0", "devices/platform/serial8250/tty/ttyS0", "serial8250");  // placeholder
+    // 8250 ports: placeholders have UART type 0 whatever their driver.
+    m.plain_tty("ttyS0", "devices/platform/serial8250/serial8250:0.0", "port", "0");
     m.plain_tty("ttyS1", "devices/pnp0/00:05", "serial");
+    m.plain_tty("ttyS2", "devices/platform/serial8250/serial8250:0.2", "port", "4");
+    m.plain_tty("ttyS3", "devices/platform/serial8250", "serial8250", "0");
+    m.plain_tty("ttyS4", "devices/platform/serial8250/tty/ttyS4", "serial8250", "4");
     m.usb_tty("ttyUSB2", "ftdi_sio", "0403", "6015", "FT1");
     EXPECT_EQ(m.discovery().serial_comm_table(),
               (std::vector<NamedPort>{{"\\Device\\ttyS1", "COM2"},
+                                      {"\\Device\\ttyS2", "COM3"},
+                                      {"\\Device\\ttyS4", "COM5"},
                                       {"\\Device\\VCP0", "COM33"},
                                       {"\\Device\\ttyUSB1", "COM34"},
                                       {"\\Device\\VCP1", "COM35"},
