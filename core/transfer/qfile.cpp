@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "core/platform/file_system.h"
+
 namespace qvt::transfer {
 
 namespace {
@@ -58,10 +60,11 @@ QFileReader::~QFileReader() {
 
 bool QFileReader::open(const std::string& path) {
     close();
-    file_ = std::fopen(path.c_str(), "rb");
     buf_.clear();
     pos_ = 0;
     at_end_ = false;
+    if (!platform::is_regular_file(path)) return false;
+    file_ = std::fopen(path.c_str(), "rb");
     if (file_ == nullptr) return false;
     // A folder (or anything else that opens but gives no data) must be
     // refused here, while the caller can still say so before it has changed
@@ -110,6 +113,7 @@ std::string QFileReader::read_line() {
         const int c = peek();
         if (c < 0 || c == kCtrlZ) break;
         advance();
+        if (c == kLf) break;
         if (c == kCr) {
             if (peek() == kLf) advance();
             break;

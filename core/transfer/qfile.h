@@ -2,13 +2,15 @@
 // text helpers the transfers share.
 //
 // How it works: a program file is bytes, not text in any encoding. A line ends
-// at a carriage return, and a line feed directly after it belongs to that line
-// end; a line feed alone is an ordinary byte of the line; a Ctrl-Z (0x1A) ends
-// the file wherever it stands. The reader streams the file in blocks, so a file
-// of any size reads in constant memory; a line that runs on without a carriage
-// return is kept up to kMaxLineBytes and the rest of it is skipped and counted,
-// so that garbage (a binary file, a file with LF line ends only) still yields
-// lines the caller can judge instead of exhausting memory.
+// at CR LF, at a CR alone or at an LF alone, so files written on any system
+// read line by line (a line feed directly after a carriage return belongs to
+// that line end); a Ctrl-Z (0x1A) ends the file wherever it stands. Only a
+// regular file is opened: a FIFO would block the open until some writer
+// came, and a device such as /dev/zero never ends. The reader streams the
+// file in blocks, so a file of any size reads in constant memory; a line that
+// runs on without a line end is kept up to kMaxLineBytes and the rest of it is
+// skipped and counted, so that garbage (a binary file) still yields lines the
+// caller can judge instead of exhausting memory.
 //
 // Trimming follows the controller's notion of blanks: every byte up to and
 // including the space (0x00..0x20) counts as blank at either end; bytes from
@@ -43,8 +45,8 @@ class QFileReader {
     QFileReader(const QFileReader&) = delete;
     QFileReader& operator=(const QFileReader&) = delete;
 
-    // False when the file cannot be opened for reading or its first block
-    // cannot be read (a folder, for one).
+    // False when the path names no regular file, or the file cannot be opened
+    // for reading or its first block cannot be read.
     bool open(const std::string& path);
     void close();
     bool is_open() const { return file_ != nullptr; }
