@@ -1,9 +1,12 @@
 #include "core/console/history_file.h"
 
+#include <array>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <stdexcept>
+#include <system_error>
+
+#include "core/platform/file_system.h"
 
 namespace qvt::console {
 
@@ -36,19 +39,53 @@ std::string join_history_lines(const std::vector<std::string>& entries) {
     return out;
 }
 
-std::optional<std::vector<std::string>> read_history_file(const std::string& path) {
+namespace {
+
+bool exists(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::status(path, ec).type() != std::filesystem::file_type::not_found;
+}
+
+// The whole file; nothing when it is no regular file or a read fails.
+std::optional<std::string> read_whole(const std::string& path) {
+    if (!platform::is_regular_file(path)) return std::nullopt;
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    return split_history_lines(bytes);
+    std::string bytes;
+    std::array<char, 4096> chunk{};
+    while (in.read(chunk.data(), chunk.size()) || in.gcount() > 0)
+        bytes.append(chunk.data(), static_cast<std::size_t>(in.gcount()));
+    if (in.bad()) return std::nullopt;
+    return bytes;
+}
+
+}  // namespace
+
+std::optional<std::string> read_history_file(const std::string& path,
+                                             std::vector<std::string>& entries) {
+    entries.clear();
+    if (!exists(path)) return std::nullopt;
+    const auto bytes = read_whole(path);
+    if (!bytes) return "Unable to read " + path + "; the list starts empty and the file is kept.";
+    entries = split_history_lines(*bytes);
+    return std::nullopt;
+}
+
+std::optional<std::vector<std::string>> read_history_file(const std::string& path) {
+    std::vector<std::string> entries;
+    if (!exists(path) || read_history_file(path, entries)) return std::nullopt;
+    return entries;
 }
 
 void write_history_file(const std::string& path, const std::vector<std::string>& entries) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    const std::string bytes = join_history_lines(entries);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) throw std::runtime_error("Cannot write " + path);
+    // Replacing a file we could not read would lose what it holds.
+    if (exists(path) &&
+        !(platform::is_regular_file(path) && std::ifstream(path, std::ios::binary).is_open())) {
+        throw std::runtime_error("Unable to read " + path + "; the list was not saved.");
+    }
+    if (auto error = platform::write_file_safely(path, join_history_lines(entries))) {
+        throw std::runtime_error(*error);
+    }
 }
 
 std::string history_path(const std::string& executable_path, std::string_view ext) {

@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 #include "core/console/history_file.h"
 #include "tests/core/console/console_rig.h"
+#include "tests/core/startup/temp_dir.h"
 
 namespace qvt::test {
 namespace {
@@ -326,6 +331,53 @@ TEST(HistoryFile, SplitsAtAnyLineEnd) {
     EXPECT_EQ(split_history_lines("a\r\n\r\nb\r\n"), (std::vector<std::string>{"a", "", "b"}));
     EXPECT_EQ(split_history_lines(""), std::vector<std::string>{});
     EXPECT_EQ(split_history_lines("\x82\xa0\r\n"), std::vector<std::string>{"\x82\xa0"});
+}
+
+// What cannot be read starts its list empty, is reported, and is there as it
+// was after the close; a write that fails part way leaves the old file whole.
+TEST(HistoryFile, WhatCannotBeReadOrWrittenStaysAsItWas) {
+    struct Case {
+        const char* name;
+        std::function<void(const std::string&)> make;
+        bool readable;
+    };
+    const Case cases[] = {
+        {"missing", [](const std::string&) {}, true},
+        {"folder", [](const std::string& p) { std::filesystem::create_directory(p); }, false},
+        {"fifo", [](const std::string& p) { ::mkfifo(p.c_str(), 0644); }, false},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        const std::string path = (dir.path() / "qvtw2k.flh").string();
+        c.make(path);
+        const auto type = std::filesystem::symlink_status(path).type();
+        std::vector<std::string> entries{"stale"};
+        const auto error = console::read_history_file(path, entries);
+        EXPECT_EQ(error.has_value(), !c.readable) << c.name;
+        EXPECT_TRUE(entries.empty()) << c.name;
+        if (c.readable) {
+            console::write_history_file(path, {"C:\\a.Q2K"});
+            EXPECT_EQ(read_bytes(path), "C:\\a.Q2K\r\n") << c.name;
+        } else {
+            EXPECT_THROW(console::write_history_file(path, {"C:\\a.Q2K"}), std::runtime_error)
+                << c.name;
+            EXPECT_EQ(std::filesystem::symlink_status(path).type(), type) << c.name;
+        }
+    }
+
+    // A file size limit fails writes as a full disk does.
+    TempDir dir;
+    const auto path = dir.write("qvtw2k.cdh", "OLD\r\n").string();
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 8;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    EXPECT_THROW(console::write_history_file(path, {std::string(100, 'x')}), std::runtime_error);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, old_handler);
+    EXPECT_EQ(read_bytes(path), "OLD\r\n");
 }
 
 }  // namespace
