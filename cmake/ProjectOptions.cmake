@@ -1,11 +1,13 @@
 # -Wnull-dereference is left out: at -O2 GCC 12 reports it inside libstdc++'s
 # stream iterators, where no null pointer can occur.
 #
-# Per-target hygiene: our own targets get strict warnings (as errors) and, when
-# QVT_SANITIZE is on, AddressSanitizer and UndefinedBehaviorSanitizer. Third-party
-# code and system headers are left alone.
+# Per-target hygiene: our own targets get strict warnings and, when QVT_SANITIZE
+# is on, AddressSanitizer and UndefinedBehaviorSanitizer. Third-party code and
+# system headers are left alone. Warnings are errors only with QVT_WERROR
+# (scripts/test turns it on): a user's or packager's build with another
+# compiler or flags must not fail on a diagnostic that compiler adds.
 
-option(QVT_WERROR "Treat warnings as errors for project targets" ON)
+option(QVT_WERROR "Treat warnings as errors for project targets" OFF)
 option(QVT_SANITIZE "Build project targets with ASan and UBSan" OFF)
 
 function(qvt_target_warnings target)

@@ -96,7 +96,7 @@ void Controller::Impl::page_key(char c, std::int64_t now) {
         out.write("\r\n", now);
     } else {
         // The CR puts the next line over the "?".
-        out.write("\r" + next_page(), now);
+        out.write('\r' + next_page(), now);
         if (page_next < page_rest.size()) {
             out.write("?", now);
             return;

@@ -69,25 +69,23 @@ IniFile IniFile::from_bytes(std::string_view bytes) {
     bool eol_seen = false;
     while (!bytes.empty()) {
         const auto lf = bytes.find('\n');
-        Line line;
+        std::string_view text = bytes.substr(0, lf);
+        std::string_view eol;
         if (lf == std::string_view::npos) {
-            line.text = std::string(bytes);
             bytes = {};
         } else {
-            std::string_view text = bytes.substr(0, lf);
-            line.eol = "\n";
+            eol = "\n";
             if (!text.empty() && text.back() == '\r') {
                 text.remove_suffix(1);
-                line.eol = "\r\n";
+                eol = "\r\n";
             }
-            line.text = std::string(text);
             bytes.remove_prefix(lf + 1);
             if (!eol_seen) {
-                ini.new_eol_ = line.eol;
+                ini.new_eol_ = eol;
                 eol_seen = true;
             }
         }
-        ini.lines_.push_back(std::move(line));
+        ini.lines_.push_back(Line{std::string(text), std::string(eol)});
     }
     return ini;
 }
@@ -163,7 +161,7 @@ void IniFile::set(std::string_view section, std::string_view key, std::string_vi
     const auto span = find_section(section);
     if (!span) {
         if (!lines_.empty() && !trim(lines_.back().text).empty()) insert_line(lines_.size(), "");
-        insert_line(lines_.size(), "[" + std::string(section) + "]");
+        insert_line(lines_.size(), '[' + std::string(section) + ']');
         insert_line(lines_.size(), std::move(line));
         return;
     }

@@ -30,9 +30,9 @@ void SettingsDialog::FormActivate() {
 void SettingsDialog::Button1Click() {
     values_.editor = controls.edit1;
     values_.editor1 = controls.edit2;
-    values_.quit_connecting = controls.check1 ? "1" : "0";
+    values_.quit_connecting = controls.check1 ? '1' : '0';
     if (set_stop_text_) set_stop_text_(stop_status_text(values_.quit_connecting));
-    values_.ime_enabled = controls.check2 ? "1" : "0";
+    values_.ime_enabled = controls.check2 ? '1' : '0';
 }
 
 void SettingsDialog::Select(std::string& edit) {

@@ -361,7 +361,7 @@ TEST(GetLineStr, BottomRowAfterTheScreenScrolled) {
     rig.term.set_Columns(40);
     rig.term.set_Rows(5);
     for (int i = 1; i <= 12; ++i) {
-        rig.term.set_Disp("L" + std::to_string(i) + (i < 12 ? "\r\n" : ""));
+        rig.term.set_Disp('L' + std::to_string(i) + (i < 12 ? "\r\n" : ""));
     }
     ASSERT_EQ(rig.term.CursorRow(), 5);
     std::string line;

@@ -11,8 +11,8 @@ struct SettingsRig {
     SettingsRig() {
         values.editor = "/opt/kvbed2k";
         values.editor1 = "/usr/bin/xdg-open";
-        values.quit_connecting = "1";
-        values.ime_enabled = "0";
+        values.quit_connecting = '1';
+        values.ime_enabled = '0';
     }
     ProfileValues values;
     test::ScriptedDialogs dialogs;
@@ -40,7 +40,7 @@ TEST(Settings, ActivationFillsTheControlsFromTheValues) {
 
 TEST(Settings, OkStoresEverythingAndUpdatesTheLauncherAtOnce) {
     SettingsRig rig;
-    rig.values.ime_enabled = "x";  // not "1": shown unticked, written as "0"
+    rig.values.ime_enabled = 'x';  // not "1": shown unticked, written as "0"
     rig.dialog.FormActivate();
     rig.dialog.controls.edit1 = "  typed as is ";
     rig.dialog.controls.check1 = false;

@@ -15,7 +15,7 @@ namespace vk = console::vk;
 std::vector<std::string> numbered(int n) {
     std::vector<std::string> out;
     for (int i = 1; i <= n; ++i)
-        out.push_back("f" + std::to_string(i) + ".Q2K");
+        out.push_back('f' + std::to_string(i) + ".Q2K");
     return out;
 }
 

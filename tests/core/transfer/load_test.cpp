@@ -145,16 +145,16 @@ TEST(Load, AbortInMidFileStillClosesAndRenumbers) {
     rig.attach_sim({.baud = 9600});
     std::string file;
     for (int i = 1; i <= 300; ++i)
-        file += "A" + std::to_string(i) + "=" + std::to_string(i) + "\r\n";
+        file += 'A' + std::to_string(i) + "=" + std::to_string(i) + "\r\n";
     rig.pump.post_at(rig.pump.now_ms() + 900, [&] { rig.progress().Button1Click(); });
     const Loaded r = load_file(rig, file);
     EXPECT_EQ(r.result, "Aborted");
     EXPECT_GT(r.processed, 5u);
     EXPECT_LT(r.processed, 300u);
-    const std::string last = "A" + std::to_string(r.processed) + "=";
+    const std::string last = 'A' + std::to_string(r.processed) + "=";
     EXPECT_NE(r.listing.find("\tA1=1\r\n"), std::string::npos);
     EXPECT_NE(r.listing.find(last), std::string::npos);
-    EXPECT_EQ(r.listing.find("A" + std::to_string(r.processed + 1) + "="), std::string::npos);
+    EXPECT_EQ(r.listing.find('A' + std::to_string(r.processed + 1) + "="), std::string::npos);
     EXPECT_TRUE(in_order(rig.term.sent(), {last, " \r \r", " \r \r", "ECHO\r\r", "RENUM 10\r"}));
 }
 
@@ -231,7 +231,7 @@ TEST(Load, PortGoneMidLoadPutsEverythingBack) {
     rig.attach_sim({.baud = 9600});
     std::string file;
     for (int i = 1; i <= 300; ++i)
-        file += "A" + std::to_string(i) + "=1\r\n";
+        file += 'A' + std::to_string(i) + "=1\r\n";
     rig.prg_file = rig.dir.write("in.Q2K", file);
     rig.state.file_preselected = 1;
     rig.pump.post_at(rig.pump.now_ms() + 1500, [&] { rig.term.fail_port(); });
