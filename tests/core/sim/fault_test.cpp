@@ -81,38 +81,7 @@ INSTANTIATE_TEST_SUITE_P(
                       PromptCase{false,
                                  2,
                                  {"PRINT 1\r\n1\r\n#", "PRINT 1\r\n1\r\n", "PRINT 1\r\n1\r\n#",
-                                  "PRINT 1\r\n1\r\n"}},
-                      PromptCase{false, 0, {"PRINT 1\r\n1\r\n#", "PRINT 1\r\n1\r\n#"}}));
-
-TEST(Fault, GarbageBytesAreInsertedAfterEveryNthByte) {
-    Options o;
-    o.garbage_every = 4;
-    Harness h(o);
-    const std::string got = h.send("VER\r");
-    const std::string clean = "VER\r\n" + kVerReply;
-    std::string stripped;
-    int garbage = 0;
-    for (std::size_t i = 0; i < got.size(); ++i) {
-        if (static_cast<unsigned char>(got[i]) >= 0x80) {
-            ++garbage;
-            EXPECT_EQ(stripped.size() % 4, 0u) << i;
-        } else {
-            stripped += got[i];
-        }
-    }
-    EXPECT_EQ(stripped, clean);
-    EXPECT_EQ(garbage, static_cast<int>(clean.size() / 4));
-}
-
-TEST(Fault, HangUpAfterNBytesEndsEverything) {
-    Options o;
-    o.hang_up_after_bytes = 5;
-    Harness h(o);
-    EXPECT_EQ(h.send("VER\r"), "VER\r\n");
-    EXPECT_TRUE(h.controller.hung_up());
-    EXPECT_EQ(h.send("VER\r"), "");
-    EXPECT_FALSE(h.controller.next_due_ms().has_value());
-}
+                                  "PRINT 1\r\n1\r\n"}}));
 
 TEST(Fault, HangUpByRequestOrCommandDropsPendingOutput) {
     Options o;

@@ -117,19 +117,6 @@ TEST(KvbsimPty, AnswersCommandsAndRegistersItsPort) {
     std::filesystem::remove_all(home);
 }
 
-TEST(KvbsimPty, HangsUpOnSigusr1) {
-    const Started kvbsim = start_kvbsim({});
-    ASSERT_GE(kvbsim.pid, 0);
-    const pid_t pid = kvbsim.pid;
-    const auto deadline = Clock::now() + std::chrono::seconds(10);
-    ASSERT_FALSE(printed_path(kvbsim, deadline).empty());
-    ::kill(pid, SIGUSR1);
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    ::close(kvbsim.out);
-}
-
 // A port table with nothing but discovery, over an empty sysfs.
 class DiscoveryOnly : public qvt::platform::PortTable {
   public:
@@ -185,20 +172,6 @@ TEST(KvbsimPty, StandsForTheControllersUsbInterfaceUntilItHangsUp) {
     ::close(fd);
     ::close(kvbsim.out);
     std::filesystem::remove_all(home);
-}
-
-TEST(KvbsimPty, UsbIdentityNeedsAPortNumber) {
-    const pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        const int null = ::open("/dev/null", O_WRONLY);
-        ::dup2(null, 2);
-        ::execl(KVBSIM_PATH, "kvbsim", "--usb-rs", "AC1", static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2);
 }
 
 }  // namespace

@@ -55,28 +55,11 @@ TEST(Run, EndlessLoopStopsOnCtrlAAndReadStaysBounded) {
     EXPECT_EQ(h.send("\x01"), "\r\n#");
 }
 
-TEST(Run, KeysWhileRunningAreDroppedUnlessInputWaits) {
-    Harness h;
-    load(h, {"10 WAIT 50", "20 INPUT \"N? \";N", "30 PRINT N*2"});
-    h.line("RUN");
-    EXPECT_EQ(h.send("xyz"), "");
-    EXPECT_EQ(h.at(60), "N? ");
-    EXPECT_EQ(h.send("2\b21\r"), "2\b \b21\r\n42\r\n#");
-}
-
 TEST(Run, RuntimeErrorNamesTheLine) {
     Harness h;
     load(h, {"10 PRINT \"x\";", "20 A=1/0"});
     EXPECT_EQ(until_quiet(h, "RUN"), "RUN\r\nx\r\nDivision by zero in 20\r\n#");
     EXPECT_EQ(h.line("CONT"), "CONT\r\nCan't continue\r\n#");
-}
-
-TEST(Run, UndefinedJumpTargetsAreRuntimeErrors) {
-    Harness h;
-    load(h, {"10 GOTO 99"});
-    EXPECT_EQ(until_quiet(h, "RUN"), "RUN\r\nUndefined line number in 10\r\n#");
-    load(h, {"10 GOSUB *NOWHERE"});
-    EXPECT_EQ(until_quiet(h, "RUN"), "RUN\r\nUndefined label in 10\r\n#");
 }
 
 TEST(Run, StopThenContResumes) {
@@ -85,14 +68,6 @@ TEST(Run, StopThenContResumes) {
     EXPECT_EQ(until_quiet(h, "RUN"), "RUN\r\n1\r\nStop at 20\r\n#");
     EXPECT_EQ(h.line("MON"), "MON\r\nTasks:\tTask1[30]\r\n#");
     EXPECT_EQ(until_quiet(h, "CONT"), "CONT\r\n2\r\n#");
-}
-
-TEST(Run, IfThenElseForms) {
-    Harness h;
-    load(h, {"10 A=1", "20 IF A=1 THEN PRINT \"one\" : PRINT \"more\" ELSE PRINT \"other\"",
-             "30 IF A=2 THEN PRINT \"two\" ELSE PRINT \"not two\"", "40 IF A=2 THEN 10",
-             "50 IF A=1 GOTO 70", "60 PRINT \"skipped\"", "70 PRINT \"done\""});
-    EXPECT_EQ(until_quiet(h, "RUN"), "RUN\r\none\r\nmore\r\nnot two\r\ndone\r\n#");
 }
 
 TEST(Run, BreakPointPromptContinueTraceAndEdit) {
@@ -137,29 +112,6 @@ TEST(Run, BackgroundTasksRunBehindThePromptAndStopAtBreakPoints) {
     EXPECT_EQ(until_quiet(h, "n", 200), "n\r\n\x03\r\n#");
     EXPECT_EQ(h.line("MON"), "MON\r\nTasks:\r\n#");
     EXPECT_EQ(h.line("PRINT N;IN(1)"), "PRINT N;IN(1)\r\n216\r\n#");
-}
-
-TEST(Run, ProgramStartsAtOnceAfterOneThatSlept) {
-    Harness h;
-    load(h, {"10 WAIT 1000"});
-    h.line("RUN");
-    h.at(10);
-    h.send("\x01");
-    load(h, {"10 PRINT 1"});
-    EXPECT_EQ(until_quiet(h, "RUN"), "RUN\r\n1\r\n#");
-}
-
-TEST(Run, RunFromLabelOrLine) {
-    Harness h;
-    load(h, {"10 PRINT 10", "20 *B: PRINT 20", "30 PRINT 30"});
-    EXPECT_EQ(until_quiet(h, "RUN *B"), "RUN *B\r\n20\r\n30\r\n#");
-    EXPECT_EQ(until_quiet(h, "RUN 30"), "RUN 30\r\n30\r\n#");
-    EXPECT_EQ(h.line("RUN 25"), "RUN 25\r\nUndefined line number\r\n#");
-}
-
-TEST(Run, EmptyProgramRunGivesPrompt) {
-    Harness h;
-    EXPECT_EQ(h.line("RUN"), "RUN\r\n#");
 }
 
 }  // namespace

@@ -98,11 +98,5 @@ TEST(ScreenRobustness, RandomBytesSmallOddGrid) {
     feed_and_check(screen, 12345, 3u << 20);
 }
 
-TEST(ScreenRobustness, RandomBytesSystemGrid) {
-    Screen screen(150, 200);
-    screen.set_scroll_rows(30);
-    feed_and_check(screen, 987654, 2u << 20);
-}
-
 }  // namespace
 }  // namespace qvt::terminal

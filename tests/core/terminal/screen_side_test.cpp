@@ -105,15 +105,5 @@ TEST(ScreenSide, ScrollRequestsMoveTheView) {
     EXPECT_EQ(side.changes, before);
 }
 
-TEST(ScreenSide, SelectionThroughProperties) {
-    RecordingSide side;
-    side.set_Disp("#LIST 10\r\n10 A=1");
-    side.set_SelStart(10);
-    side.set_SelLength(6);
-    EXPECT_EQ(side.SelStart(), 10);
-    EXPECT_EQ(side.SelLength(), 6);
-    EXPECT_EQ(side.SelText(), "10 A=1");
-}
-
 }  // namespace
 }  // namespace qvt::terminal
