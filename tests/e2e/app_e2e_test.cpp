@@ -55,15 +55,6 @@ TEST(App, WithoutADisplayItSaysHowToGetOne) {
     EXPECT_TRUE(r.err.contains(QStringLiteral("QT_QPA_PLATFORM=offscreen")));
 }
 
-TEST(App, HelpDescribesTheOptions) {
-    QTemporaryDir home;
-    const AppRun r = run_app({QStringLiteral("--help")}, base_env(home.path()));
-    EXPECT_EQ(r.status, 0);
-    for (const char* option : {"--com", "--port", "--baud", "--request"}) {
-        EXPECT_TRUE(r.out.contains(QLatin1String(option))) << option;
-    }
-}
-
 TEST(App, RequestWithoutARunningInstanceFailsClearly) {
     QTemporaryDir home;
     const AppRun r =

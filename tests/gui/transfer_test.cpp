@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QDropEvent>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
@@ -53,57 +52,6 @@ struct DialogRig {
     QMainWindow main;
     ProgressDialog dialog{model, &main};
 };
-
-TEST(ProgressWindow, ShowsOverTheMainWindowWithTheModelsTexts) {
-    DialogRig r;
-    EXPECT_FALSE(r.dialog.isVisible());
-    EXPECT_TRUE(r.dialog.windowTitle().isEmpty());
-    EXPECT_TRUE(r.dialog.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_FALSE(r.dialog.windowFlags().testFlag(Qt::WindowCloseButtonHint));
-    EXPECT_FALSE(r.dialog.windowFlags().testFlag(Qt::WindowMinMaxButtonsHint));
-
-    r.model.show_for("Save Program", "/home/u/prog.Q2K", "Saving...");
-    r.model.set_main_window_enabled(false);
-    ASSERT_TRUE(r.dialog.isVisible());
-    const QRect frame = r.main.frameGeometry();
-    const auto p = transfer::ProgressModel::place(
-        {frame.x(), frame.y(), frame.width(), frame.height()}, ProgressDialog::kButtonWidth);
-    EXPECT_EQ(r.dialog.pos(), QPoint(p.left, p.top));
-    EXPECT_EQ(r.dialog.width(), p.width);
-    EXPECT_EQ(r.dialog.height(), ProgressDialog::kDesignHeight);
-    EXPECT_EQ(r.dialog.button1()->geometry(),
-              QRect(p.button_left, r.dialog.button1()->y(), ProgressDialog::kButtonWidth,
-                    ProgressDialog::kButtonHeight));
-    EXPECT_EQ(r.dialog.windowTitle(), QStringLiteral("Save Program"));
-    EXPECT_EQ(r.dialog.label3()->text(), QStringLiteral("Saving..."));
-    EXPECT_TRUE(r.dialog.label3()->font().bold());
-    EXPECT_EQ(r.dialog.label3()->font().pixelSize(), 13);
-    EXPECT_EQ(r.dialog.label2()->text(), QStringLiteral("/home/u/prog.Q2K"));
-    EXPECT_TRUE(r.dialog.label2()->wordWrap());
-    EXPECT_EQ(r.dialog.label1()->text(), QString());
-    EXPECT_EQ(r.dialog.button1()->text(), QStringLiteral("Abort"));
-    EXPECT_FALSE(r.main.isEnabled());
-    EXPECT_TRUE(r.dialog.isEnabled());
-
-    r.model.set_count(120);
-    EXPECT_EQ(r.dialog.label1()->text(), QStringLiteral("120"));
-    QTest::keyClick(&r.dialog, Qt::Key_Escape);  // Esc does not close it
-    EXPECT_TRUE(r.dialog.isVisible());
-
-    // The main window moved between two transfers: the dialog follows.
-    r.model.hide();
-    r.model.set_main_window_enabled(true);
-    EXPECT_FALSE(r.dialog.isVisible());
-    EXPECT_TRUE(r.main.isEnabled());
-    r.main.setGeometry(10, 20, 500, 400);
-    r.model.show_for("Load Program", "/x.Q2K", "Loading...");
-    const QRect moved = r.main.frameGeometry();
-    const auto q = transfer::ProgressModel::place(
-        {moved.x(), moved.y(), moved.width(), moved.height()}, ProgressDialog::kButtonWidth);
-    EXPECT_EQ(r.dialog.pos(), QPoint(q.left, q.top));
-    EXPECT_EQ(r.dialog.width(), q.width);
-    EXPECT_EQ(r.dialog.button1()->x(), q.button_left);
-}
 
 TEST(ProgressWindow, AbortRaisesTheRequestAndADragIsUndoneWhilePinned) {
     DialogRig r;
@@ -242,16 +190,6 @@ TEST_F(OnSimulator, SaveClearLoadGivesTheSameProgramBack) {
     QTest::keyClick(history, Qt::Key_Return);
     QMenu* menu = run->main().file_menu();
     ASSERT_TRUE(menu->isVisible());
-    QStringList entries;
-    for (QAction* a : menu->actions())
-        entries << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    EXPECT_EQ(entries, (QStringList{QStringLiteral("Load from File"),
-                                    QStringLiteral("Save to File"), QStringLiteral("Edit File"),
-                                    QStringLiteral("-"), QStringLiteral("File Explorer")}));
-    const QRect frame = run->main().frameGeometry();
-    const auto at = transfer::FileHistories::popup_position(
-        frame.x(), frame.y(), run->main().lower_panel()->mapTo(&run->main(), QPoint(0, 0)).y());
-    EXPECT_EQ(menu->pos(), QPoint(at.x, at.y));
 
     run->dialogs.clear();
     run->dialogs.push_file(file("saved.Q2K"));
@@ -274,33 +212,6 @@ TEST_F(OnSimulator, SaveClearLoadGivesTheSameProgramBack) {
     menu->hide();
     menu->actions().at(4)->trigger();
     EXPECT_EQ(opened_folders, std::vector<std::string>{home.path().string()});
-}
-
-TEST_F(OnSimulator, LabelListSortsOnHeaderClicksAndEnterPutsTheJumpOnTheLine) {
-    write("labels.Q2K", "*ZETA: A=1\r\n*ALPHA: B=2\r\n*MID: C=3\r\n");
-    drop({file("labels.Q2K")});
-    ASSERT_TRUE(finished());
-    QTreeWidget* list = run->main().label_list();
-    auto names = [&] {
-        QStringList out;
-        for (int i = 0; i < list->topLevelItemCount(); ++i)
-            out << list->topLevelItem(i)->text(0);
-        return out;
-    };
-    ASSERT_EQ(names(), (QStringList{"ZETA", "ALPHA", "MID"}));
-    emit list->header()->sectionClicked(0);
-    EXPECT_EQ(names(), (QStringList{"ALPHA", "MID", "ZETA"}));
-    emit list->header()->sectionClicked(1);  // the direction flag has toggled: ascending lines
-    EXPECT_EQ(names(), (QStringList{"ZETA", "ALPHA", "MID"}));
-
-    run->main().shell().show_page(console::Page::TabSheet4);
-    run->main().shell().focus_label_list();
-    ASSERT_TRUE(pump_until([&] { return QApplication::focusWidget() == list; }));
-    QTest::keyClick(list, Qt::Key_Return);
-    EXPECT_TRUE(pump_until(
-        [&] { return run->app->term().Text().find("LIST *ZETA") != std::string::npos; }));
-    EXPECT_EQ(run->app->state().term_mode, 0);  // left on the line, not sent
-    EXPECT_EQ(QApplication::focusWidget(), &run->view());
 }
 
 }  // namespace
