@@ -37,10 +37,6 @@ bool ActiveWindowDialogs::FileDialog(const platform::FileDialogRequest& request,
     return QtDialogs::FileDialog(request, path);
 }
 
-void AppOperations::Disconnect1Click() {
-    if (lifecycle_ != nullptr) lifecycle_->Disconnect1Click();
-}
-
 namespace {
 
 startup::ProfileEnv profile_env(const std::filesystem::path& executable) {
@@ -67,10 +63,9 @@ App::App(const AppOptions& options)
     : term_(ports_.table),
       dialogs_(options.dialogs != nullptr ? *options.dialogs : own_dialogs_),
       processes_(options.processes != nullptr ? *options.processes : own_processes_),
-      dialogue_(state_, term_, pump_),
       location_(startup::profile_location(options.executable)),
       executable_(options.executable),
-      ops_(dialogs_, lifecycle_ptr_),
+      session_({term_, pump_, dialogs_, clipboard_, ports_.table}, lifecycle_glue_),
       listen_for_requests_(options.listen_for_requests) {
     QApplication::setQuitOnLastWindowClosed(false);
 
@@ -79,44 +74,34 @@ App::App(const AppOptions& options)
     std::string control_version;
     link::pdqcom_get_ver(control_path, control_version);
     launcher_ = std::make_unique<startup::Launcher>(startup::LauncherDeps{
-        state_, term_, pump_, dialogs_, ports_.table, processes_, profile_, *this,
-        location_.profile, profile_env(executable_), control_path, control_version});
+        session_.state, term_, session_.pump, dialogs_, ports_.table, processes_, session_.profile,
+        *this, location_.profile, profile_env(executable_), control_path, control_version});
     launcher_window_ = std::make_unique<LauncherWindow>(*launcher_);
     launcher_->FormCreate(executable_.filename().string());
 
-    // TDataModule2 is the shared objects above. TForm3: the main window.
-    main_window_ = std::make_unique<MainWindow>(
-        MainWindowDeps{state_, term_, pump_, dialogs_, clipboard_, dialogue_, ops_,
-                       console::FileNames{profile_.prg_file, profile_.pnt_file, profile_.mbk_file},
-                       profile_.ime_enabled});
-    lifecycle_ = std::make_unique<link::Lifecycle>(state_, term_, pump_, dialogue_, dialogs_,
-                                                   ports_.table, lifecycle_glue_);
-    lifecycle_ptr_ = lifecycle_.get();
-    auto& shell = main_window_->shell();
+    // TDataModule2 is the session. TForm3: the main window.
+    main_window_ = std::make_unique<MainWindow>(session_, term_);
+    auto& shell = session_.console.shell;
     // The histories sit beside the profile, named like it.
     shell.FormCreate(location_.profile.string());
     shell.hooks.save_profile = [this] { save_profile(); };
     shell.hooks.show_launcher_below_screen = [this] { launcher_->main_window_closed(); };
     QObject::connect(&term_, &QtTerminalControl::portClosedByError, main_window_.get(),
-                     [this](int comm_event) { lifecycle_->PortFailed(comm_event); });
+                     [this](int comm_event) { session_.lifecycle.PortFailed(comm_event); });
     QObject::connect(main_window_->connect_button(), &QPushButton::clicked, main_window_.get(),
-                     [this] { lifecycle_->Button_ConnectClick(); });
+                     [this] { session_.lifecycle.Button_ConnectClick(); });
 
-    // TForm4: the progress dialog, with the transfers whose progress it shows.
-    transfers_ = std::make_unique<transfer::Transfers>(transfer::TransferDeps{
-        state_, term_, pump_, dialogue_, dialogs_, shell, main_window_->console().commands, ops_,
-        console::FileNames{profile_.prg_file, profile_.pnt_file, profile_.mbk_file}});
+    // TForm4: the progress dialog of the transfers.
     set_transfer_hooks();
-    ops_.attach(transfers_.get());
-    main_window_->attach_transfers(transfers_.get());
-    progress_window_ = std::make_unique<ProgressDialog>(transfers_->progress, main_window_.get());
+    progress_window_ =
+        std::make_unique<ProgressDialog>(session_.transfers.progress, main_window_.get());
 
     // TFormIOC, TForm15 (window switch) come with their subsystems; TForm5
     // (the USB-RS search) has no window of its own here.
     // TForm6: the system-loader chooser. TForm7: the settings dialog.
     chooser_ = std::make_unique<LoaderChooser>(launcher_window_.get());
     settings_ = std::make_unique<startup::SettingsDialog>(
-        profile_, dialogs_,
+        session_.profile, dialogs_,
         [this](const std::string& text) { launcher_->set_status_text(2, text); });
     settings_window_ = std::make_unique<SettingsWindow>(*settings_, launcher_window_.get());
     // TForm_BreakPoint, TForm10, TForm9 come with the debug tools.
@@ -124,7 +109,8 @@ App::App(const AppOptions& options)
     // After the vanished port's message, a wait it cut off must not raise a
     // second box on its way out.
     if (auto* application = dynamic_cast<Application*>(QCoreApplication::instance())) {
-        application->set_errors_quiet([this] { return lifecycle_ && lifecycle_->ending(); });
+        application->set_errors_quiet(
+            [this] { return session_.lifecycle.ending() || session_.ended(); });
     }
 }
 
@@ -132,18 +118,13 @@ App::~App() {
     if (auto* application = dynamic_cast<Application*>(QCoreApplication::instance())) {
         application->set_errors_quiet(nullptr);
     }
-    lifecycle_ptr_ = nullptr;
     progress_window_.reset();
-    ops_.attach(nullptr);
-    if (main_window_) {
-        main_window_->attach_transfers(nullptr);
-        main_window_->shell().hooks = {};
-    }
-    transfers_.reset();
+    session_.console.shell.hooks = {};
+    session_.transfers.hooks = {};
 }
 
 void App::set_transfer_hooks() {
-    transfer::TransferHooks& hooks = transfers_->hooks;
+    transfer::TransferHooks& hooks = session_.transfers.hooks;
     // The label column stretches, so it leaves room for a scroll bar by
     // itself; what is left is laying the list out anew.
     hooks.narrow_label_column = [this](bool) { main_window_->label_list()->doItemsLayout(); };
@@ -155,7 +136,6 @@ void App::set_transfer_hooks() {
         main_window_->activateWindow();
     };
     hooks.show_file_menu = [this] { main_window_->show_file_menu(); };
-    hooks.GetKVB68KVersion = [this] { return lifecycle_->GetKVB68KVersion(); };
 }
 
 void App::start() {
@@ -182,14 +162,14 @@ bool App::connect_com(int com, int baud) {
     launcher_->set_baud_index(baud == 38400 ? 0 : 1);
     shortcut_step([this] { launcher_->Button1Click(); });
     // A port that opened and vanished at once has ended the run, not failed.
-    return term_.PortOpen() || lifecycle_->ending();
+    return term_.PortOpen() || session_.lifecycle.ending();
 }
 
 bool App::connect_device(const std::string& device, int baud) {
     // A device path has no COM number for the presence check to look up; the
     // control's own error event still notices a device that goes away.
     term_.set_Device(device);
-    state_.port_is_vcp = 0;
+    session_.state.port_is_vcp = 0;
     bool open = false;
     shortcut_step([&] { open = launcher_->Connect(0, baud); });
     if (!open) return false;
@@ -204,20 +184,23 @@ bool App::connect_device(const std::string& device, int baud) {
 void App::shortcut_step(const std::function<void()>& step) {
     try {
         step();
+    } catch (const platform::Unwind&) {
+        // The run ended inside the step; the event loop then quits at once.
     } catch (const std::exception& e) {
-        if (lifecycle_->ending()) return;
+        if (session_.lifecycle.ending()) return;
         dialogs_.MessageBox("QVTW2K", e.what(), platform::MsgIcon::Error, platform::MsgButtons::Ok);
     }
 }
 
 void App::save_profile() {
-    profile_.panel2_height = main_window_->tab_area_height();
+    startup::ProfileValues& profile = session_.profile;
+    profile.panel2_height = main_window_->tab_area_height();
     // Position of the frame (what move() takes), size of the window's inside
     // (what resize() takes), so a value read back puts the window where it was.
     const QPoint at = main_window_->pos();
-    profile_.main_window = {at.y(), at.x(), main_window_->width(), main_window_->height()};
+    profile.main_window = {at.y(), at.x(), main_window_->width(), main_window_->height()};
     ++profile_writes_;
-    if (auto error = startup::write_profile_file(location_.profile, profile_,
+    if (auto error = startup::write_profile_file(location_.profile, profile,
                                                  main_window_->shell().visible())) {
         dialogs_.MessageBox("QVTW2K", *error, platform::MsgIcon::Error, platform::MsgButtons::Ok);
     }
@@ -270,11 +253,11 @@ void App::set_main_lamp_yellow() {
 }
 
 void App::clear_terminal() {
-    dialogue_.ScreenCls();
+    session_.dialogue.ScreenCls();
 }
 
 void App::start_port_check() {
-    lifecycle_->start_Timer3();
+    session_.lifecycle.start_Timer3();
 }
 
 void App::close_main_window() {
@@ -309,7 +292,7 @@ void App::close_launcher() {
 void App::end_program() {
     if (ended_) return;
     ended_ = true;
-    lifecycle_->forced_term();
+    session_.lifecycle.forced_term();
 }
 
 std::optional<int> App::choose_loader_port(const std::vector<std::string>& items, int selected) {
@@ -330,7 +313,7 @@ void App::show_device_list() {
 }
 
 void App::edit_program_offline() {
-    ops_.Edit_Prg(1);
+    session_.ops.files().Edit_Prg(1);
 }
 
 // ---- the lifecycle's view -------------------------------------------------------------------
@@ -383,6 +366,9 @@ void App::LifecycleGlue::end_program() {
 }
 
 void App::LifecycleGlue::quit_application() {
+    // Waits still running below this handler stop where they are, send
+    // nothing more and unwind to the event loop, which then quits.
+    app_.session_.end();
     QCoreApplication::exit(0);
 }
 

@@ -1,21 +1,17 @@
-// The program as a whole: every window created once, in the order the program
-// has always created them, and the objects they share.
+// The program as a whole: the platform objects, the session, and every window
+// created once, in the order the program has always created them.
 //
-// How it works: App owns the one event pump, the port table, the shared state,
-// the terminal control and the controller dialogue, the profile values, and
-// then the windows in their creation order: the launcher (the first window,
-// whose close ends the program), the main terminal window, the system-loader
-// chooser and the settings dialog. The windows of the subsystems that come
-// later (IO checker, window switch, break points, clear outputs, watch) are
-// created by those subsystems; until then the menu entries that need them say
-// so through console::PendingOperations. The files-and-transfer subsystem is
-// built right after the main window, whose console it borrows, together with
-// its progress dialog.
+// How it works: App owns the Qt implementations of the platform interfaces
+// (event pump, port table, terminal control, dialogs, clipboard, processes),
+// then the session (core/session), which owns everything the program decides,
+// and then the windows in their creation order: the launcher (the first
+// window, whose close ends the program), the main terminal window, the
+// progress dialog, the system-loader chooser and the settings dialog. Each
+// window is a view built with a reference to the session's models.
 //
-// App is the glue the core models talk to: it implements the launcher's hooks
-// and the connection lifecycle's view with the real windows, and sets the main
-// window's profile and end-of-run hooks. start() shows the launcher, which
-// reads the profile; a port given on the command line is then connected
+// App implements what the core asks of windows as a whole: the launcher's
+// hooks and the connection lifecycle's view. start() shows the launcher,
+// which reads the profile; a port given on the command line is then connected
 // directly, as if chosen under "Other COM Port".
 #pragma once
 
@@ -25,14 +21,10 @@
 #include <memory>
 #include <string>
 
-#include "core/console/operations.h"
-#include "core/link/dialogue.h"
-#include "core/link/lifecycle.h"
-#include "core/link/shared_state.h"
+#include "core/session/session.h"
 #include "core/startup/launcher.h"
 #include "core/startup/profile.h"
 #include "core/startup/settings.h"
-#include "core/transfer/transfers.h"
 #include "gui/app_port_table.h"
 #include "gui/qt_dialogs.h"
 #include "gui/qt_event_pump.h"
@@ -55,17 +47,6 @@ class ActiveWindowDialogs : public QtDialogs {
     platform::MsgResult MessageBox(const std::string& caption, const std::string& text,
                                    platform::MsgIcon icon, platform::MsgButtons buttons) override;
     bool FileDialog(const platform::FileDialogRequest& request, std::string& path) override;
-};
-
-// The operations of later subsystems, as far as they exist.
-class AppOperations : public transfer::TransferOperations {
-  public:
-    AppOperations(platform::Dialogs& dialogs, link::Lifecycle*& lifecycle)
-        : TransferOperations(dialogs), lifecycle_(lifecycle) {}
-    void Disconnect1Click() override;
-
-  private:
-    link::Lifecycle*& lifecycle_;
 };
 
 struct AppOptions {
@@ -92,10 +73,11 @@ class App : public startup::LauncherHooks {
 
     bool ended() const { return ended_; }
 
-    link::SharedState& state() { return state_; }
+    session::Session& session() { return session_; }
+    link::SharedState& state() { return session_.state; }
     QtTerminalControl& term() { return term_; }
     QtEventPump& pump() { return pump_; }
-    startup::ProfileValues& profile() { return profile_; }
+    startup::ProfileValues& profile() { return session_.profile; }
     const startup::ProfileLocation& location() const { return location_; }
     startup::Launcher& launcher() { return *launcher_; }
     startup::SettingsDialog& settings() { return *settings_; }
@@ -103,8 +85,8 @@ class App : public startup::LauncherHooks {
     MainWindow& main_window() { return *main_window_; }
     SettingsWindow& settings_window() { return *settings_window_; }
     LoaderChooser& chooser() { return *chooser_; }
-    link::Lifecycle& lifecycle() { return *lifecycle_; }
-    transfer::Transfers& transfers() { return *transfers_; }
+    link::Lifecycle& lifecycle() { return session_.lifecycle; }
+    transfer::Transfers& transfers() { return session_.transfers; }
     ProgressDialog& progress_dialog() { return *progress_window_; }
     int profile_writes() const { return profile_writes_; }
 
@@ -158,30 +140,24 @@ class App : public startup::LauncherHooks {
     void set_transfer_hooks();
     void shortcut_step(const std::function<void()>& step);
 
-    // Shared by everything, created first.
+    // The platform, created first.
     QtEventPump pump_;
     AppPortTable ports_;
-    link::SharedState state_;
     QtTerminalControl term_;
     ActiveWindowDialogs own_dialogs_;
     platform::Dialogs& dialogs_;
     QtClipboard clipboard_;
     QtProcesses own_processes_;
     platform::Processes& processes_;
-    link::Dialogue dialogue_;
-    startup::ProfileValues profile_;
     startup::ProfileLocation location_;
     std::filesystem::path executable_;
-    link::Lifecycle* lifecycle_ptr_ = nullptr;
-    AppOperations ops_;
 
-    // The windows, in creation order, and their models.
+    // The session, then the windows in creation order.
+    LifecycleGlue lifecycle_glue_{*this};
+    session::Session session_;
     std::unique_ptr<startup::Launcher> launcher_;
     std::unique_ptr<LauncherWindow> launcher_window_;
     std::unique_ptr<MainWindow> main_window_;
-    LifecycleGlue lifecycle_glue_{*this};
-    std::unique_ptr<link::Lifecycle> lifecycle_;
-    std::unique_ptr<transfer::Transfers> transfers_;
     std::unique_ptr<ProgressDialog> progress_window_;
     std::unique_ptr<LoaderChooser> chooser_;
     std::unique_ptr<startup::SettingsDialog> settings_;

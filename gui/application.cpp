@@ -5,6 +5,7 @@
 #include <exception>
 #include <string>
 
+#include "core/platform/unwinding_pump.h"
 #include "gui/qt_dialogs.h"
 
 namespace qvt::gui {
@@ -17,6 +18,8 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
 bool Application::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
+    } catch (const platform::Unwind&) {
+        // The program is ending; the wait that was cut off has nothing to say.
     } catch (const std::exception& e) {
         show_error(QString::fromLocal8Bit(e.what()));
     } catch (...) {

@@ -48,14 +48,13 @@ QString sjis_text(std::string_view bytes) {
 
 }  // namespace
 
-MainWindow::MainWindow(const MainWindowDeps& d, QWidget* parent)
+MainWindow::MainWindow(session::Session& session, QtTerminalControl& term, QWidget* parent)
     : QMainWindow(parent),
-      state_(d.state),
-      term_(d.term),
-      console_({d.state, d.term, d.pump, d.dialogs, d.clipboard, d.dialogue, d.ops, d.files,
-                d.ime_enabled}),
-      receive_(d.state, d.term, console_.receive_hooks),
-      request_(d.state, d.term, d.pump, d.dialogs, console_.request_hooks) {
+      session_(session),
+      state_(session.state),
+      term_(term),
+      console_(session.console),
+      transfers_(&session.transfers) {
     setWindowTitle(QStringLiteral("QVTW2K"));
     setFont(window_font());
 
@@ -101,9 +100,9 @@ MainWindow::MainWindow(const MainWindowDeps& d, QWidget* parent)
     build_status_bar();
     build_file_menu();
     wire_terminal();
+    setAcceptDrops(true);
     qApp->installEventFilter(this);
 
-    console_.keyboard.set_ime_control(this);
     console_.shell.on_change = [this](ShellChange what) { on_shell_change(what); };
     console_.shell.hooks.close_window = [this] { close(); };
     for (ShellChange what :
@@ -273,13 +272,8 @@ void MainWindow::show_file_menu() {
     file_menu_->popup(QPoint(at.x, at.y));
 }
 
-void MainWindow::attach_transfers(transfer::Transfers* transfers) {
-    transfers_ = transfers;
-    setAcceptDrops(transfers != nullptr);
-}
-
 void MainWindow::wire_terminal() {
-    term_.OnComm = [this] { receive_.PDQComm1Comm(); };
+    term_.OnComm = [this] { session_.receive.PDQComm1Comm(); };
     term_.OnKeyDown = [this](int& key, platform::ShiftState shift) {
         console_.keyboard.PDQComm1KeyDown(key, shift);
     };
@@ -306,7 +300,7 @@ void MainWindow::wire_terminal() {
 
 void MainWindow::set_request_text(const std::string& text) {
     request_edit_->setText(from_sjis(text));
-    request_.MaskEdit1Change(text);
+    session_.request.MaskEdit1Change(text);
 }
 
 // ---- lifecycle ---------------------------------------------------------------------
@@ -375,6 +369,8 @@ void MainWindow::on_shell_change(ShellChange what) {
             return sync_ime();
         case ShellChange::Window:
             return sync_window();
+        case ShellChange::CloseInputMethod:
+            return close_input_method();
     }
 }
 

@@ -13,7 +13,7 @@
 // made (click, Tab) is reported to it, and whatever focus it then decides is
 // applied to the widgets; focus coming back after a message box is not a move.
 //
-// The transfers, once attached, take the file histories' and the label list's
+// The transfers take the file histories' and the label list's
 // keys, clicks and double clicks, the files dropped on the window (accepted
 // when they are local files, handed over in drop order once the drop is
 // over), and pop up the history's action menu PopupMenu1 on request.
@@ -28,10 +28,7 @@
 #include <array>
 #include <memory>
 
-#include "core/console/console.h"
-#include "core/link/receive.h"
-#include "core/link/request_field.h"
-#include "gui/qt_event_pump.h"
+#include "core/session/session.h"
 #include "gui/qt_terminal_control.h"
 #include "gui/terminal_view.h"
 
@@ -47,41 +44,22 @@ class QSplitter;
 class QTabWidget;
 class QTreeWidget;
 
-namespace qvt::transfer {
-class Transfers;
-}
-
 namespace qvt::gui {
 
-struct MainWindowDeps {
-    link::SharedState& state;
-    QtTerminalControl& term;
-    QtEventPump& pump;
-    platform::Dialogs& dialogs;
-    platform::Clipboard& clipboard;
-    link::Dialogue& dialogue;
-    console::Operations& ops;
-    console::FileNames files;
-    const std::string& ime_enabled;
-};
-
-class MainWindow : public QMainWindow, public console::ImeControl {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 
   public:
-    explicit MainWindow(const MainWindowDeps& deps, QWidget* parent = nullptr);
+    MainWindow(session::Session& session, QtTerminalControl& term, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     console::Console& console() { return console_; }
     console::MainShell& shell() { return console_.shell; }
-    link::ReceiveProcessor& receive() { return receive_; }
+    link::ReceiveProcessor& receive() { return session_.receive; }
     TerminalView& view() { return *view_; }
     // What the request socket delivers: it becomes the request field's text.
     void set_request_text(const std::string& text);
 
-    // The files-and-transfer subsystem, built after the window (it borrows
-    // the console); null detaches it.
-    void attach_transfers(transfer::Transfers* transfers);
     // PopupMenu1 at the histories' position over this window.
     void show_file_menu();
     QMenu* file_menu() { return file_menu_; }
@@ -106,8 +84,7 @@ class MainWindow : public QMainWindow, public console::ImeControl {
     QLabel* status_panel(int panel) { return status_[size_t(panel)]; }
     QPushButton* connect_button() { return connect_button_; }
 
-    // console::ImeControl
-    void close_input_method() override;
+    void close_input_method();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -150,11 +127,11 @@ class MainWindow : public QMainWindow, public console::ImeControl {
     void list_selection_from_view(console::ListId id);
     void label_selection_from_view();
 
+    session::Session& session_;
     link::SharedState& state_;
     QtTerminalControl& term_;
-    console::Console console_;
-    link::ReceiveProcessor receive_;
-    link::RequestField request_;
+    console::Console& console_;
+    transfer::Transfers* const transfers_;
 
     TerminalView* view_ = nullptr;
     QWidget* panel3_ = nullptr;
@@ -171,7 +148,6 @@ class MainWindow : public QMainWindow, public console::ImeControl {
     std::array<QLabel*, 4> status_{};
     std::array<QAction*, console::kMenuItemCount> actions_{};
     QMenu* file_menu_ = nullptr;
-    transfer::Transfers* transfers_ = nullptr;
 
     int pending_tab_height_ = -1;
     bool resize_pending_ = false;

@@ -31,7 +31,7 @@ struct Options {
     int statements_per_ms = 1000;        // program speed in controller time
     int max_steps_per_read = 10000;      // cap on program steps run by one read()
     int page_lines = 20;                 // PLS pauses with "?" after this many lines; 0: never
-    std::optional<int> counting_bank;    // this IO bank counts up by itself (moving demo lamps)
+    std::optional<int> counting_bank{};  // this IO bank counts up by itself (moving demo lamps)
     int count_interval_ms = 100;         // controller time per count of the counting bank
 };
 

@@ -63,13 +63,14 @@ int main() {
     link::Dialogue dialogue(state, term, pump);
     bench::AutoDialogs dialogs;
     bench::NullClipboard clipboard;
-    transfer::TransferOperations ops(dialogs);
+    console::Operations ops(dialogs);
     std::string prg, pnt, mbk, ime = "1";
     console::FileNames files{prg, pnt, mbk};
     console::Console console({state, term, pump, dialogs, clipboard, dialogue, ops, files, ime});
     transfer::Transfers transfers(
         {state, term, pump, dialogue, dialogs, console.shell, console.commands, ops, files});
-    ops.attach(&transfers);
+    transfer::TransferOperations file_ops(transfers, dialogs);
+    ops.provide(file_ops);
     console.shell.FormShow();
 
     const auto measure = [&](auto&& body) {

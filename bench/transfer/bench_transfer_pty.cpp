@@ -15,9 +15,7 @@
 
 #include "bench/link/bench_support.h"
 #include "bench/transfer/bench_common.h"
-#include "core/console/console.h"
-#include "core/link/dialogue.h"
-#include "core/transfer/transfers.h"
+#include "core/session/session.h"
 #include "gui/connection.h"
 #include "gui/qt_event_pump.h"
 #include "gui/qt_terminal_control.h"
@@ -48,30 +46,40 @@ class CountingControl : public gui::QtTerminalControl {
     std::uint64_t sent = 0;
 };
 
-// One controller on its pty with the whole program side wired to it.
-struct Session {
-    explicit Session(const std::string& device) {
-        gui::open_controller_port(term, state, {0, device, bench::kBaud});
-        ops.attach(&transfers);
-        console.shell.FormShow();
+// The lifecycle has no windows to act on here.
+class NoView : public link::LifecycleView {
+  public:
+    void all_menu_en_ds(bool) override {}
+    void set_pages_enabled(bool) override {}
+    std::string connect_button_caption() const override { return {}; }
+    void set_connect_button_caption(const std::string&) override {}
+    void move_connect_button(int, int) override {}
+    void set_connect_button_visible(bool) override {}
+    void set_connect_button_enabled(bool) override {}
+    void focus_connect_button() override {}
+    void bring_main_window_to_front() override {}
+    void end_program() override {}
+    void quit_application() override {}
+};
+
+// One controller on its pty with the program's session wired to it.
+struct Rig {
+    explicit Rig(const std::string& device) {
+        gui::open_controller_port(term, session.state, {0, device, bench::kBaud});
+        session.console.shell.FormShow();
     }
     posix::PosixPortTable ports;
     CountingControl term{ports};
-    link::SharedState state;
     gui::QtEventPump pump;
-    link::Dialogue dialogue{state, term, pump};
     bench::AutoDialogs dialogs;
     bench::NullClipboard clipboard;
-    transfer::TransferOperations ops{dialogs};
-    std::string prg, pnt, mbk, ime = "1";
-    console::FileNames files{prg, pnt, mbk};
-    console::Console console{{state, term, pump, dialogs, clipboard, dialogue, ops, files, ime}};
-    transfer::Transfers transfers{
-        {state, term, pump, dialogue, dialogs, console.shell, console.commands, ops, files}};
+    NoView view;
+    session::Session session{{term, pump, dialogs, clipboard, ports}, view};
+    transfer::Transfers& transfers = session.transfers;
 
     std::string load(const std::string& file) {
-        prg = file;
-        state.file_preselected = 1;
+        session.profile.prg_file = file;
+        session.state.file_preselected = 1;
         transfers.load.Load68k();
         return transfers.load.last_result();
     }
@@ -96,7 +104,7 @@ int main(int argc, char** argv) {
     double rate = 0;
     std::string load_result;
     {
-        Session s(fast_pty);
+        Rig s(fast_pty);
         Clock::time_point first{}, last{};
         long first_count = 0, last_count = 0;
         s.transfers.progress.on_change = [&] {
@@ -136,12 +144,12 @@ int main(int argc, char** argv) {
         return 1;
     }
     {
-        Session s(paced_pty);
+        Rig s(paced_pty);
         const std::string loaded = s.load(file);
-        s.dialogue.msDelay(200);
+        s.session.dialogue.msDelay(200);
         s.term.set_InBufferCount(0);
-        s.prg = dir + "/out.Q2K";
-        s.state.file_preselected = 1;
+        s.session.profile.prg_file = dir + "/out.Q2K";
+        s.session.state.file_preselected = 1;
         const auto sent0 = s.term.sent;
         const auto recv0 = s.term.received;
         const auto t0 = Clock::now();

@@ -36,6 +36,7 @@ void Commands::EnterLine(int& key) {
     }
     term.set_InBufferCount(0);
     key = vk::kNone;
+    link::OperationGuard running(st);
 
     std::string line;
     dialogue_.GetLineStr(term.CursorRow(), line);
@@ -49,7 +50,7 @@ void Commands::EnterLine(int& key) {
             line[0] = ' ';
             line = trim_blanks(line);
         }
-        ops_.Break_Point_Set_Controls();
+        ops_.debug().Break_Point_Set_Controls();
     }
 
     const std::int64_t number = leading_number(line);
@@ -100,31 +101,31 @@ void Commands::CommandExec(const std::string& command, int mode) {
 void Commands::run_local(const LocalMatch& match) {
     switch (match.command->op) {
         case LocalOp::EditPrg:
-            ops_.Edit_Prg(0);
+            ops_.files().Edit_Prg(0);
             break;
         case LocalOp::EditPnt:
-            ops_.Edit_pnt(0);
+            ops_.files().Edit_pnt(0);
             break;
         case LocalOp::EditMbk:
-            ops_.Edit_Mbk(0);
+            ops_.files().Edit_Mbk(0);
             break;
         case LocalOp::Load:
-            ops_.Load68k();
+            ops_.files().Load68k();
             break;
         case LocalOp::Save:
-            ops_.Save68k();
+            ops_.files().Save68k();
             break;
         case LocalOp::PLoad:
-            ops_.PLoad68k();
+            ops_.files().PLoad68k();
             break;
         case LocalOp::PSave:
-            ops_.PSave2000();
+            ops_.files().PSave2000();
             break;
         case LocalOp::MLoad:
-            ops_.MBKLoad2000();
+            ops_.files().MBKLoad2000();
             break;
         case LocalOp::MSave:
-            ops_.MBKSave2000();
+            ops_.files().MBKSave2000();
             break;
         case LocalOp::Ioc:
             IOC_exec();
@@ -178,15 +179,15 @@ void Commands::kvb_quit() {
     st.term_mode = 1;
     shell_.termmode_menu_disable();
     if (st.watch_mode != 0) {
-        ops_.Quit_Watch();
+        ops_.debug().Quit_Watch();
         shell_.focus_terminal();
     }
 }
 
 void Commands::IOC_exec() {
     if (!shell_.Func_Check(false)) return;
-    ops_.HideBreakPointWindow();
-    ops_.CloseWatchWindowIfVisible();
+    ops_.debug().HideBreakPointWindow();
+    ops_.debug().CloseWatchWindowIfVisible();
     shell_.termmode_menu_disable();
     link::SharedState& st = shell_.state();
     st.transfer_mode = 1;
@@ -197,7 +198,7 @@ void Commands::IOC_exec() {
             shell.termmode_menu_enable();
         }
     } release{shell_};
-    ops_.ShowIOCheckerModal();
+    ops_.io().ShowIOCheckerModal();
 }
 
 // ---- the command history page ----------------------------------------------------

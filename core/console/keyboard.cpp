@@ -36,7 +36,7 @@ void Keyboard::FormKeyDown(int& key, platform::ShiftState shift) {
         return;
     }
     if (shift == kAltOnly && (key == vk::kLeft || key == vk::kRight)) {
-        if (ops_.OpenWindowSwitch(key == vk::kLeft)) key = vk::kNone;
+        if (ops_.desktop().OpenWindowSwitch(key == vk::kLeft)) key = vk::kNone;
         return;
     }
     if (state_.term_mode != 0) {
@@ -52,7 +52,7 @@ void Keyboard::FormKeyDown(int& key, platform::ShiftState shift) {
     if (key == vk::kProcessKey) {
         key = vk::kNone;
         if (shell_.focus() == Focus::ListView1 || ime_enabled_ == "0") {
-            if (ime_ != nullptr) ime_->close_input_method();
+            shell_.close_input_method();
         } else if (!shell_.ime_box_visible()) {
             shell_.show_ime_box();
         }
@@ -107,12 +107,21 @@ void Keyboard::PDQComm1KeyUp(int& /*key*/, platform::ShiftState /*shift*/) {
 }
 
 void Keyboard::CommKeyDown(int& key, platform::ShiftState shift) {
-    if (state_.transfer_mode != 0) return;
+    if (state_.transfer_mode != 0) {
+        // An operation is waiting for the controller. Ctrl-A still goes out:
+        // the controller answers it with a prompt, which ends any wait, so a
+        // lost prompt never leaves the user without a way out.
+        if (shift == kCtrl && (key == 'A' || key == vk::kOem6)) {
+            term_.set_Output(std::string(1, '\x01'));
+            key = vk::kNone;
+        }
+        return;
+    }
     if (state_.term_mode != 0) {
         if (shift == kCtrl) {
             if (key == 'A' || key == vk::kOem6) {
                 term_.set_Output(std::string(1, '\x01'));
-                ops_.DisableBreakPointButton();
+                ops_.debug().DisableBreakPointButton();
                 key = vk::kNone;
             }
         } else if (key != vk::kNone) {
@@ -212,7 +221,7 @@ void Keyboard::shift_table(int key) {
 
 void Keyboard::close_ime_box() {
     shell_.hide_ime_box();
-    if (ime_ != nullptr) ime_->close_input_method();
+    shell_.close_input_method();
 }
 
 void Keyboard::Edit4KeyPress(char& key, const std::string& box_text) {
@@ -225,7 +234,7 @@ void Keyboard::Edit4KeyPress(char& key, const std::string& box_text) {
         shell_.hide_ime_box();
         key = 0;
         shell_.focus_terminal();
-        if (ime_ != nullptr) ime_->close_input_method();
+        shell_.close_input_method();
     }
 }
 

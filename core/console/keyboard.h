@@ -33,20 +33,10 @@
 
 namespace qvt::console {
 
-// What only the window can do about the input method.
-class ImeControl {
-  public:
-    virtual ~ImeControl() = default;
-    // Closes the input method of the terminal control's window.
-    virtual void close_input_method() = 0;
-};
-
 class Keyboard : public KeySink {
   public:
     Keyboard(MainShell& shell, Commands& commands, link::Dialogue& dialogue, Operations& ops,
              platform::Clipboard& clipboard, const std::string& ime_enabled);
-
-    void set_ime_control(ImeControl* ime) { ime_ = ime; }
 
     void FormKeyDown(int& key, platform::ShiftState shift);
     void PDQComm1KeyDown(int& key, platform::ShiftState shift);
@@ -86,7 +76,6 @@ class Keyboard : public KeySink {
     const std::string& ime_enabled_;
     platform::TerminalControl& term_;
     link::SharedState& state_;
-    ImeControl* ime_ = nullptr;
 
     bool local_echo_ = false;
     bool pass_through_ = false;

@@ -70,26 +70,26 @@ void Keyboard::ctrl_table(int key) {
         case vk::kOem6:
             commands_.kvb_quit();
             local_echo_ = false;
-            ops_.Break_Point_Set_Controls();
+            ops_.debug().Break_Point_Set_Controls();
             break;
         case 'B':
-            ops_.Lineins(1);
+            ops_.editing().Lineins(1);
             break;
         case 'C':
         case vk::kInsert:
-            ops_.Copy_to_Clipboard(0);
+            ops_.editing().Copy_to_Clipboard(0);
             local_echo_ = false;
             break;
         case 'T':
-            ops_.Copy_to_Clipboard(1);
+            ops_.editing().Copy_to_Clipboard(1);
             local_echo_ = false;
             break;
         case 'V':
-            ops_.Paste_from_Clipboard();
+            ops_.editing().Paste_from_Clipboard();
             local_echo_ = false;
             break;
         case 'D':
-            ops_.Disconnect1Click();
+            ops_.desktop().Disconnect1Click();
             break;
         case 'K':
             disp("\x1b[0K");
@@ -99,16 +99,16 @@ void Keyboard::ctrl_table(int key) {
             break;
         case 'L':
             state_.file_preselected = 1;
-            ops_.Load68k();
+            ops_.files().Load68k();
             break;
         case 'M':
-            ops_.MonList();
+            ops_.debug().MonList();
             break;
         case 'N':
-            ops_.Lineins(0);
+            ops_.editing().Lineins(0);
             break;
         case 'Y':
-            ops_.Linedel();
+            ops_.editing().Linedel();
             break;
         case vk::kOem4:
             commands_.PrgRun();
@@ -196,7 +196,7 @@ void Keyboard::plain_table(int key) {
             break;
         }
         case vk::F(1):
-            if (gate()) ops_.WebReference();
+            if (gate()) ops_.desktop().WebReference();
             break;
         case vk::F(2):
             if (!gate()) break;
@@ -206,7 +206,7 @@ void Keyboard::plain_table(int key) {
             }
             shell_.show_page(Page::TabSheet4);
             if (shell_.labels().empty()) {
-                ops_.LabelListClick();
+                ops_.files().LabelListClick();
             } else {
                 shell_.focus_label_list();
             }
@@ -223,13 +223,13 @@ void Keyboard::plain_table(int key) {
             if (gate()) dialogue_.ScreenCls();
             break;
         case vk::F(6):
-            if (gate()) ops_.clr_outp();
+            if (gate()) ops_.debug().clr_outp();
             break;
         case vk::F(7):
-            if (gate()) ops_.ShowWatchWindow();
+            if (gate()) ops_.debug().ShowWatchWindow();
             break;
         case vk::F(8):
-            if (gate()) ops_.Break_Point(0);
+            if (gate()) ops_.debug().Break_Point(0);
             break;
         case vk::F(9):
             history_list_hot_key(ListId::ListBox2);

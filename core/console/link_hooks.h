@@ -23,11 +23,11 @@ class ShellReceiveHooks : public link::ReceiveHooks {
 
     void termmode_menu_enable() override { shell_.termmode_menu_enable(); }
     void show_rx_chunk(int n) override { shell_.show_rx_chunk(n); }
-    bool break_point_window_visible() override { return ops_.BreakPointWindowVisible(); }
-    void close_break_point_window() override { ops_.HideBreakPointWindow(); }
-    void Break_Point_Set_Controls() override { ops_.Break_Point_Set_Controls(); }
-    void Break_Point(int arg) override { ops_.Break_Point(arg); }
-    void set_break_checkbox(bool ticked) override { ops_.SetBreakCheckBox(ticked); }
+    bool break_point_window_visible() override { return ops_.debug().BreakPointWindowVisible(); }
+    void close_break_point_window() override { ops_.debug().HideBreakPointWindow(); }
+    void Break_Point_Set_Controls() override { ops_.debug().Break_Point_Set_Controls(); }
+    void Break_Point(int arg) override { ops_.debug().Break_Point(arg); }
+    void set_break_checkbox(bool ticked) override { ops_.debug().SetBreakCheckBox(ticked); }
 
   private:
     MainShell& shell_;
@@ -39,7 +39,7 @@ class ConsoleRequestHooks : public link::RequestHooks {
     ConsoleRequestHooks(Keyboard& keys, Operations& ops, FileNames files)
         : keys_(keys), ops_(ops), files_(files) {}
 
-    void Load68k() override { ops_.Load68k(); }
+    void Load68k() override { ops_.files().Load68k(); }
     void CommKeyDown(int& key, platform::ShiftState shift) override {
         keys_.CommKeyDown(key, shift);
     }

@@ -1,5 +1,7 @@
 #include "core/console/main_shell.h"
 
+#include <exception>
+
 #include "core/console/history_file.h"
 
 namespace qvt::console {
@@ -99,8 +101,15 @@ void MainShell::FormCloseQuery() {
             // An empty file history keeps its old file; the command history is
             // always written.
             if (i == 0 || !lists_[i].empty()) {
-                write_history_file(history_path(executable_path_, kHistoryExt[i]),
-                                   lists_[i].items());
+                // A history that cannot be written is reported; the program
+                // still ends, with everything else saved.
+                try {
+                    write_history_file(history_path(executable_path_, kHistoryExt[i]),
+                                       lists_[i].items());
+                } catch (const std::exception& e) {
+                    dialogs_.MessageBox(std::string(kCaption), e.what(), platform::MsgIcon::Error,
+                                        platform::MsgButtons::Ok);
+                }
             }
         }
     }

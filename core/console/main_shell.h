@@ -48,15 +48,16 @@ enum class Focus : std::uint8_t {
 enum class ListId : std::uint8_t { ListBox1, ListBox2, ListBox3, ListBox4 };
 
 enum class ShellChange : std::uint8_t {
-    Menu,    // enabled or visible state of menu entries
-    Pages,   // PageControl1 enabled, current page, tab visibility
-    Focus,   // focus()
-    Lamp,    // lamp()
-    Status,  // status panel texts or widths
-    Memo,    // the debug log
-    Lists,   // rows, selection or current entry of any list
-    Ime,     // the IME input box shown or hidden
-    Window,  // connect button, terminal enabled, visibility, closing
+    Menu,              // enabled or visible state of menu entries
+    Pages,             // PageControl1 enabled, current page, tab visibility
+    Focus,             // focus()
+    Lamp,              // lamp()
+    Status,            // status panel texts or widths
+    Memo,              // the debug log
+    Lists,             // rows, selection or current entry of any list
+    Ime,               // the IME input box shown or hidden
+    CloseInputMethod,  // an event: the view closes the terminal's input method
+    Window,            // connect button, terminal enabled, visibility, closing
 };
 
 struct ShellHooks {
@@ -155,6 +156,8 @@ class MainShell {
     bool ime_box_visible() const { return ime_box_visible_; }
     void show_ime_box();
     void hide_ime_box();
+    // Asks the view to close the terminal window's input method.
+    void close_input_method() { notify(ShellChange::CloseInputMethod); }
     bool terminal_enabled() const { return terminal_enabled_; }
     void set_terminal_enabled(bool on);
     bool connect_button_visible() const { return connect_button_visible_; }

@@ -2,104 +2,90 @@
 
 namespace qvt::console {
 
+struct MenuContext {
+    MainShell& shell;
+    Commands& commands;
+    link::Dialogue& dialogue;
+    Operations& ops;
+};
+
+constexpr std::array<MenuEntry, kMenuItemCount> kMenuTable = {{
+    {MenuItem::Load1, 0, "&Load Program from File\tLOAD", true, false,
+     [](MenuContext& c) { c.ops.files().Load68k(); }},
+    {MenuItem::Save1, 0, "&Save Program to File\tSAVE", true, true,
+     [](MenuContext& c) { c.ops.files().Save68k(); }},
+    {MenuItem::LabelRead1, 0, "&Read Label from File", true, true,
+     [](MenuContext& c) { c.ops.files().Label_Read(); }},
+    {MenuItem::PontLoad1, 0, "Load P&oint from File\tPLOAD", true, false,
+     [](MenuContext& c) { c.ops.files().PLoad68k(); }},
+    {MenuItem::PointSave1, 0, "Save Po&int to File\tPSAVE", true, true,
+     [](MenuContext& c) { c.ops.files().PSave2000(); }},
+    {MenuItem::MbkLoad1, 0, "Load &MBK from File\tMLOAD", true, false,
+     [](MenuContext& c) { c.ops.files().MBKLoad2000(); }},
+    {MenuItem::MbkSave1, 0, "Save M&BK to File\tMSAVE", true, true,
+     [](MenuContext& c) { c.ops.files().MBKSave2000(); }},
+    {MenuItem::EDIT1, 0, "&Edit Program\tEDIT", true, false,
+     [](MenuContext& c) { c.ops.files().Edit_Prg(0); }},
+    {MenuItem::PointEdit1, 0, "E&dit Point\tPEDIT", true, false,
+     [](MenuContext& c) { c.ops.files().Edit_pnt(0); }},
+    {MenuItem::MBKEdit1, 0, "Edi&t MBK\tMEDIT", true, true,
+     [](MenuContext& c) { c.ops.files().Edit_Mbk(0); }},
+    {MenuItem::Exit1, 0, "E&xit\tAlt+F4", false, false,
+     [](MenuContext& c) { c.shell.request_close(); }},
+    {MenuItem::LIST2, 1, "&LIST\tF4", true, false,
+     [](MenuContext& c) { c.commands.CommandExec("LIST", 0); }},
+    {MenuItem::ScreenClear1, 1, "Clear &Screen\tF5", true, true,
+     [](MenuContext& c) { c.dialogue.ScreenCls(); }},
+    {MenuItem::Copy1, 1, "&Copy\tCtrl+C", true, false,
+     [](MenuContext& c) { c.ops.editing().Copy_to_Clipboard(0); }},
+    {MenuItem::CopywithoutLine1, 1, "C&opy without Step Number\tCtrl+T", true, false,
+     [](MenuContext& c) { c.ops.editing().Copy_to_Clipboard(1); }},
+    {MenuItem::Paste1, 1, "&Paste\tCtrl+V", true, true,
+     [](MenuContext& c) { c.ops.editing().Paste_from_Clipboard(); }},
+    {MenuItem::LineInsert1, 1, "&Insert Line\tCtrl+N", true, false,
+     [](MenuContext& c) { c.ops.editing().Lineins(0); }},
+    {MenuItem::InsertBlank1, 1, "Insert &Blank Line\tCtrl+B", false, false,
+     [](MenuContext& c) { c.ops.editing().Lineins(1); }},
+    {MenuItem::LineDelete1, 1, "&Delete Line\tCtrl+Y", true, true,
+     [](MenuContext& c) { c.ops.editing().Linedel(); }},
+    {MenuItem::WebReference1, 1, "&Web Command Reference\tF1", true, false,
+     [](MenuContext& c) { c.ops.desktop().WebReference(); }},
+    {MenuItem::RUN1, 2, "&Run\tCtrl+[", true, false,
+     [](MenuContext& c) { c.commands.CommandExec("RUN", 0); }},
+    {MenuItem::QUIT1, 2, "&Stop\tCtrl+A,Ctrl+]", false, true,
+     [](MenuContext& c) { c.commands.kvb_quit(); }},
+    {MenuItem::MonList1, 2, "&Task List\tCtrl+M", true, false,
+     [](MenuContext& c) { c.ops.debug().MonList(); }},
+    {MenuItem::VariableWatch1, 2, "&Variable Watch\tF7", false, true,
+     [](MenuContext& c) { c.ops.debug().ShowWatchWindow(); }},
+    {MenuItem::BreakPoint1, 2, "&Break Point\tF8", false, false,
+     [](MenuContext& c) { c.ops.debug().Break_Point(0); }},
+    {MenuItem::CLROUTP1, 3, "&CLR_OUTP\tF6", true, false,
+     [](MenuContext& c) { c.ops.debug().clr_outp(); }},
+    {MenuItem::IOC1, 3, "&IO Checker\tIOC", true, false,
+     [](MenuContext& c) { c.commands.IOC_exec(); }},
+    {MenuItem::Disconnect1, 4, "&ComPort Disconnect", false, false,
+     [](MenuContext& c) { c.ops.desktop().Disconnect1Click(); }},
+    {MenuItem::KVBMonitor1, 4, "&KVB Monitor", false, false,
+     [](MenuContext& c) { c.ops.desktop().KVBMonitor(); }},
+}};
+
+// Rows are looked up by the entry's index.
+constexpr bool rows_in_menu_order() {
+    for (int i = 0; i < kMenuItemCount; ++i)
+        if (index_of(kMenuTable[static_cast<std::size_t>(i)].item) != i) return false;
+    return true;
+}
+static_assert(rows_in_menu_order());
+
 void MenuActions::activate(MenuItem item) {
-    if (menu_entry(item).gated && !shell_.Func_Check(false)) {
+    const MenuEntry& entry = menu_entry(item);
+    if (entry.gated && !shell_.Func_Check(false)) {
         shell_.focus_terminal();
         return;
     }
-    run(item);
-}
-
-void MenuActions::run(MenuItem item) {
-    switch (item) {
-        case MenuItem::Load1:
-            ops_.Load68k();
-            break;
-        case MenuItem::Save1:
-            ops_.Save68k();
-            break;
-        case MenuItem::LabelRead1:
-            ops_.Label_Read();
-            break;
-        case MenuItem::PontLoad1:
-            ops_.PLoad68k();
-            break;
-        case MenuItem::PointSave1:
-            ops_.PSave2000();
-            break;
-        case MenuItem::MbkLoad1:
-            ops_.MBKLoad2000();
-            break;
-        case MenuItem::MbkSave1:
-            ops_.MBKSave2000();
-            break;
-        case MenuItem::EDIT1:
-            ops_.Edit_Prg(0);
-            break;
-        case MenuItem::PointEdit1:
-            ops_.Edit_pnt(0);
-            break;
-        case MenuItem::MBKEdit1:
-            ops_.Edit_Mbk(0);
-            break;
-        case MenuItem::Exit1:
-            shell_.request_close();
-            break;
-        case MenuItem::LIST2:
-            commands_.CommandExec("LIST", 0);
-            break;
-        case MenuItem::ScreenClear1:
-            dialogue_.ScreenCls();
-            break;
-        case MenuItem::Copy1:
-            ops_.Copy_to_Clipboard(0);
-            break;
-        case MenuItem::CopywithoutLine1:
-            ops_.Copy_to_Clipboard(1);
-            break;
-        case MenuItem::Paste1:
-            ops_.Paste_from_Clipboard();
-            break;
-        case MenuItem::LineInsert1:
-            ops_.Lineins(0);
-            break;
-        case MenuItem::InsertBlank1:
-            ops_.Lineins(1);
-            break;
-        case MenuItem::LineDelete1:
-            ops_.Linedel();
-            break;
-        case MenuItem::WebReference1:
-            ops_.WebReference();
-            break;
-        case MenuItem::RUN1:
-            commands_.CommandExec("RUN", 0);
-            break;
-        case MenuItem::QUIT1:
-            commands_.kvb_quit();
-            break;
-        case MenuItem::MonList1:
-            ops_.MonList();
-            break;
-        case MenuItem::VariableWatch1:
-            ops_.ShowWatchWindow();
-            break;
-        case MenuItem::BreakPoint1:
-            ops_.Break_Point(0);
-            break;
-        case MenuItem::CLROUTP1:
-            ops_.clr_outp();
-            break;
-        case MenuItem::IOC1:
-            commands_.IOC_exec();
-            break;
-        case MenuItem::Disconnect1:
-            ops_.Disconnect1Click();
-            break;
-        case MenuItem::KVBMonitor1:
-            ops_.KVBMonitor();
-            break;
-    }
+    MenuContext context{shell_, commands_, dialogue_, ops_};
+    entry.run(context);
 }
 
 }  // namespace qvt::console

@@ -3,8 +3,8 @@
 // How it works: a view calls activate() with the entry the user chose. An
 // entry marked gated in the menu table first asks Func_Check(false); when the
 // gate refuses, the terminal gets the focus and nothing else happens. The
-// operation itself runs here when it is the console's own (LIST, RUN, Stop,
-// clear screen, IO checker, exit) and through Operations otherwise.
+// operation is the entry's row of the menu table: the console's own (LIST,
+// RUN, Stop, clear screen, IO checker, exit) or one of Operations.
 #pragma once
 
 #include "core/console/commands.h"
@@ -23,8 +23,6 @@ class MenuActions {
     void activate(MenuItem item);
 
   private:
-    void run(MenuItem item);
-
     MainShell& shell_;
     Commands& commands_;
     link::Dialogue& dialogue_;

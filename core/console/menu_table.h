@@ -2,7 +2,7 @@
 // captions and gate marks, the tab pages, the activity-lamp colours and the
 // key-hint texts.
 //
-// How it works: everything here is constexpr data indexed by small enums, so
+// How it works: everything here is data indexed by small enums, so
 // the shell state (which entries are enabled, which page shows) is plain
 // arrays indexed the same way, and a view builds its menu bar and tab strip by
 // walking these tables in order. A caption holds the reminder of the key or
@@ -56,48 +56,24 @@ constexpr int index_of(MenuItem item) {
 inline constexpr std::array<std::string_view, 5> kTopMenuCaptions = {
     " &File ", " Edit ", "&Program", "   IO  ", "  Tool  "};
 
+// What a menu entry's operation runs on; defined with the table.
+struct MenuContext;
+using MenuRun = void (*)(MenuContext&);
+
 struct MenuEntry {
     MenuItem item;
     int top_menu;  // index into kTopMenuCaptions
     std::string_view caption;
     bool gated;            // asks Func_Check(false) before the operation
     bool separator_after;  // a separator line follows this entry
+    MenuRun run;           // the operation behind the entry
 };
 
-inline constexpr std::array<MenuEntry, kMenuItemCount> kMenuTable = {{
-    {MenuItem::Load1, 0, "&Load Program from File\tLOAD", true, false},
-    {MenuItem::Save1, 0, "&Save Program to File\tSAVE", true, true},
-    {MenuItem::LabelRead1, 0, "&Read Label from File", true, true},
-    {MenuItem::PontLoad1, 0, "Load P&oint from File\tPLOAD", true, false},
-    {MenuItem::PointSave1, 0, "Save Po&int to File\tPSAVE", true, true},
-    {MenuItem::MbkLoad1, 0, "Load &MBK from File\tMLOAD", true, false},
-    {MenuItem::MbkSave1, 0, "Save M&BK to File\tMSAVE", true, true},
-    {MenuItem::EDIT1, 0, "&Edit Program\tEDIT", true, false},
-    {MenuItem::PointEdit1, 0, "E&dit Point\tPEDIT", true, false},
-    {MenuItem::MBKEdit1, 0, "Edi&t MBK\tMEDIT", true, true},
-    {MenuItem::Exit1, 0, "E&xit\tAlt+F4", false, false},
-    {MenuItem::LIST2, 1, "&LIST\tF4", true, false},
-    {MenuItem::ScreenClear1, 1, "Clear &Screen\tF5", true, true},
-    {MenuItem::Copy1, 1, "&Copy\tCtrl+C", true, false},
-    {MenuItem::CopywithoutLine1, 1, "C&opy without Step Number\tCtrl+T", true, false},
-    {MenuItem::Paste1, 1, "&Paste\tCtrl+V", true, true},
-    {MenuItem::LineInsert1, 1, "&Insert Line\tCtrl+N", true, false},
-    {MenuItem::InsertBlank1, 1, "Insert &Blank Line\tCtrl+B", false, false},
-    {MenuItem::LineDelete1, 1, "&Delete Line\tCtrl+Y", true, true},
-    {MenuItem::WebReference1, 1, "&Web Command Reference\tF1", true, false},
-    {MenuItem::RUN1, 2, "&Run\tCtrl+[", true, false},
-    {MenuItem::QUIT1, 2, "&Stop\tCtrl+A,Ctrl+]", false, true},
-    {MenuItem::MonList1, 2, "&Task List\tCtrl+M", true, false},
-    {MenuItem::VariableWatch1, 2, "&Variable Watch\tF7", false, true},
-    {MenuItem::BreakPoint1, 2, "&Break Point\tF8", false, false},
-    {MenuItem::CLROUTP1, 3, "&CLR_OUTP\tF6", true, false},
-    {MenuItem::IOC1, 3, "&IO Checker\tIOC", true, false},
-    {MenuItem::Disconnect1, 4, "&ComPort Disconnect", false, false},
-    {MenuItem::KVBMonitor1, 4, "&KVB Monitor", false, false},
-}};
+// In menu order; defined beside the operations it names (menu_actions.cpp).
+extern const std::array<MenuEntry, kMenuItemCount> kMenuTable;
 
-constexpr const MenuEntry& menu_entry(MenuItem item) {
-    return kMenuTable[index_of(item)];
+inline const MenuEntry& menu_entry(MenuItem item) {
+    return kMenuTable[static_cast<std::size_t>(index_of(item))];
 }
 
 // Tab pages of the lower strip, in tab order.

@@ -35,24 +35,6 @@ struct LineStart {
 Dialogue::Dialogue(SharedState& state, platform::TerminalControl& term, platform::EventPump& pump)
     : state_(state), term_(term), pump_(pump) {}
 
-// Between two reads of the control. After an empty read we block until
-// something happens; wait_for_event also dispatches what is already pending,
-// so it is the pump of that round. After a read that brought bytes we only
-// pump, because more may be waiting. (Pumping first and then blocking would
-// lose the wake-up of data that the pump itself had just delivered.)
-void Dialogue::pump_events(bool read_was_empty, platform::Millis deadline_ms) {
-    if (read_was_empty) {
-        pump_.wait_for_event(deadline_ms);
-    } else {
-        pump_.process_pending();
-    }
-}
-
-// Draining the transmit buffer is a wait like any other: it blocks in the pump
-// without a deadline, so the terminal control must raise an event when its
-// output buffer empties (the Qt control posts one on bytesWritten reaching the
-// end of the queue, the test double dispatches when its modelled line has sent
-// the last byte). Without that event this loop would sleep forever.
 void Dialogue::CommOutBufferWiatZero() {
     TransferModeGuard guard(state_);
     for (;;) {
@@ -62,16 +44,40 @@ void Dialogue::CommOutBufferWiatZero() {
     }
 }
 
-template <typename Scan>
-void Dialogue::read_until_done(Scan scan) {
-    bool done = false;
+// After an empty read we block until something happens; wait_for_event also
+// dispatches what is already pending, so it is the pump of that round. After a
+// read that brought bytes we only pump, because more may be waiting. (Pumping
+// first and then blocking would lose the wake-up of data that the pump itself
+// had just delivered.)
+ReadEnd Dialogue::read_until(const std::function<bool(std::string_view)>& scan,
+                             const ReadLimits& limits) {
+    auto aborted = [&] { return limits.abort_flag != nullptr && *limits.abort_flag != 0; };
     for (;;) {
+        if (limits.deadline_ms >= 0 && pump_.now_ms() >= limits.deadline_ms) {
+            return ReadEnd::TimedOut;
+        }
         const std::string data = term_.Input();
-        for (const char c : data)
-            done = scan(c) || done;
-        if (done) return;
-        pump_events(data.empty(), -1);
+        if (!data.empty() && scan(data)) return ReadEnd::Complete;
+        if (aborted()) return ReadEnd::Aborted;
+        if (data.empty()) {
+            pump_.wait_for_event(limits.deadline_ms);
+        } else {
+            pump_.process_pending();
+        }
+        if (aborted()) return ReadEnd::Aborted;
     }
+}
+
+ReadEnd Dialogue::read_bytes_until(const std::function<bool(char)>& scan,
+                                   const ReadLimits& limits) {
+    return read_until(
+        [&](std::string_view block) {
+            bool done = false;
+            for (const char c : block)
+                done = scan(c) || done;
+            return done;
+        },
+        limits);
 }
 
 void Dialogue::CommOut(const std::string& line, std::string& reply) {
@@ -86,7 +92,7 @@ void Dialogue::CommOut(const std::string& line, std::string& reply) {
     int cr_count = 0;
     bool last_was_lf = false;
     bool replied = false;
-    read_until_done([&](char c) {
+    read_bytes_until([&](char c) {
         switch (c) {
             case kLf:
                 last_was_lf = true;
@@ -121,7 +127,7 @@ void Dialogue::CommOut(const std::string& line, std::string& reply) {
 void Dialogue::Wait_Prompt() {
     TransferModeGuard guard(state_);
     LineStart line;
-    read_until_done([&](char c) {
+    read_bytes_until([&](char c) {
         if (c == kLf) {
             line.saw_lf();
         } else if (c == kCr) {
@@ -142,7 +148,7 @@ void Dialogue::Wait_Prompt1() {
     // is the controller's answer and is shown.
     bool collecting = false;
     std::string collected;
-    read_until_done([&](char c) {
+    read_bytes_until([&](char c) {
         if (c == kLf) {
             line.saw_lf();
             if (collecting) collected += c;
@@ -169,48 +175,33 @@ void Dialogue::Wait_Prompt1() {
 }
 
 bool Dialogue::TWait_Prompt(int seconds) {
-    bool read_failed = false;
-    bool success = false;
-    {
+    ReadEnd end = ReadEnd::TimedOut;
+    try {
         TransferModeGuard guard(state_);
-        const platform::Millis limit = pump_.now_ms() + platform::Millis{seconds} * 1000;
         LineStart line;
-        for (;;) {
-            std::string data;
-            try {
-                data = term_.Input();
-            } catch (const platform::TerminalError&) {
-                read_failed = true;
-                break;
-            }
-            bool prompt = false;
-            for (const char c : data) {
+        end = read_bytes_until(
+            [&](char c) {
                 if (c == kLf) {
                     line.saw_lf();
                 } else if (c == kCr) {
                     line.saw_cr();
                 } else if (c == kPrompt) {
-                    if (line.at_line_start()) prompt = true;
+                    return line.at_line_start();
                 } else if (c == kContinuationPrompt) {
                     if (!line.at_line_start()) line.saw_other();
                 } else {
                     line.saw_other();
                 }
-            }
-            pump_events(data.empty(), limit);
-            // The limit is judged after the pump, so a prompt that arrives in
-            // the read that also crosses the limit still counts as too late:
-            // whoever called us has already given up on that reply.
-            if (pump_.now_ms() >= limit) break;
-            if (prompt) {
-                success = true;
-                break;
-            }
-        }
+                return false;
+            },
+            {pump_.now_ms() + platform::Millis{seconds} * 1000});
+    } catch (const platform::TerminalError&) {
+        // A control that cannot be read any more leaves nobody owning the
+        // stream.
+        state_.transfer_mode = 0;
+        return false;
     }
-    // A control that cannot be read any more leaves nobody owning the stream.
-    if (read_failed) state_.transfer_mode = 0;
-    return success;
+    return end == ReadEnd::Complete;
 }
 
 void Dialogue::GetLineStr(int row, std::string& out) {

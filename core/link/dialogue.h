@@ -12,19 +12,39 @@
 // the read that brings it. An error of the control (port closed, device gone)
 // ends the wait and propagates as TerminalError, with transfer_mode given back.
 //
+// Every loop that reads the controller is read_until: it feeds each received
+// block to a scanner and stops on the scanner's verdict, on the abort flag
+// the caller names (the progress dialog's Abort), or at a deadline. The
+// prompt waits below, the transfers and the polls are scanners on it; none
+// has a read loop of its own.
+//
 // Time limits are measured on the pump's clock: a limit of n ms has passed once
 // n ms have elapsed (TWait_Prompt(2) gives up at exactly 2000 ms). The pauses
 // (msDelay, sleep_ProcessMessages) are not waits for the controller and leave
 // transfer_mode alone.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 
 #include "core/link/shared_state.h"
 #include "core/platform/event_pump.h"
 #include "core/platform/terminal_control.h"
 
 namespace qvt::link {
+
+// How a read_until ended.
+enum class ReadEnd : std::uint8_t { Complete, Aborted, TimedOut };
+
+struct ReadLimits {
+    // On the pump's clock; reached means timed out (checked before each read,
+    // so a reply that arrives by then counts). Negative: no limit.
+    platform::Millis deadline_ms = -1;
+    // Polled after every block and every pump; non-zero ends the read.
+    const std::uint8_t* abort_flag = nullptr;
+};
 
 class Dialogue {
   public:
@@ -50,13 +70,19 @@ class Dialogue {
     void msDelay(int ms);
     void sleep_ProcessMessages(int ms);
 
-  private:
-    void pump_events(bool read_was_empty, platform::Millis deadline_ms);
-    // Reads and scans every received byte with scan until it has reported the
-    // end; the rest of the read that brings the end is still scanned.
-    template <typename Scan>
-    void read_until_done(Scan scan);
+    // The one read loop: every received block goes to scan, which returns
+    // true once the awaited reply is complete (the block that completes it
+    // is scanned whole). Between reads it pumps events, and blocks in the
+    // pump while the line is silent. A read failure of the control
+    // propagates as TerminalError.
+    ReadEnd read_until(const std::function<bool(std::string_view)>& scan,
+                       const ReadLimits& limits = {});
+    // read_until with one byte at a time.
+    ReadEnd read_bytes_until(const std::function<bool(char)>& scan, const ReadLimits& limits = {});
 
+    platform::EventPump& pump() { return pump_; }
+
+  private:
     SharedState& state_;
     platform::TerminalControl& term_;
     platform::EventPump& pump_;

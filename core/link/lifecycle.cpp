@@ -3,7 +3,7 @@
 #include <climits>
 #include <exception>
 
-#include "core/startup/usbrs_search.h"
+#include "core/link/port_presence.h"
 
 namespace qvt::link {
 
@@ -92,8 +92,8 @@ bool Lifecycle::CheckVCP1() {
 
 bool Lifecycle::check_presence(bool vcp_only) {
     if (ending_) return false;
-    const auto gone = vcp_only ? startup::CheckVCP(ports_, state_.com_port)
-                               : startup::CheckVCP1(ports_, state_.com_port);
+    const auto gone = vcp_only ? link::CheckVCP(ports_, state_.com_port)
+                               : link::CheckVCP1(ports_, state_.com_port);
     if (!gone) return true;
     end_with_message(*gone);
     return false;
@@ -195,31 +195,25 @@ int Lifecycle::GetKVB68KVersion() {
     std::string collected;
     bool after_lf = false;
     bool after_cr = false;
-    for (;;) {
-        const std::string data = term_.Input();
-        if (data.empty()) {
-            // Nothing yet: sleep in the pump until the line (or anything else)
-            // wakes us, instead of asking the control again at once.
-            pump_.wait_for_event(-1);
-            continue;
+    bool done = false;
+    dialogue_.read_bytes_until([&](char c) {
+        if (done) return true;
+        if (c == '\n') {
+            after_lf = true;
+            after_cr = false;
+        } else if (c == '\r') {
+            after_cr = true;
+            after_lf = false;
+        } else if (c == '#') {
+            if (after_lf || after_cr) done = true;
+        } else if (c != '.') {
+            collected += c;
+            after_lf = false;
+            after_cr = false;
         }
-        for (const char c : data) {
-            if (c == '\n') {
-                after_lf = true;
-                after_cr = false;
-            } else if (c == '\r') {
-                after_cr = true;
-                after_lf = false;
-            } else if (c == '#') {
-                if (after_lf || after_cr) return revision_of_reply(collected);
-            } else if (c != '.') {
-                collected += c;
-                after_lf = false;
-                after_cr = false;
-            }
-            pump_.process_pending();
-        }
-    }
+        return done;
+    });
+    return revision_of_reply(collected);
 }
 
 }  // namespace qvt::link

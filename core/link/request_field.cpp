@@ -46,15 +46,29 @@ RequestField::RequestField(SharedState& state, platform::TerminalControl& term,
 
 void RequestField::MaskEdit1Change(const std::string& text) {
     text_ = text;
-    if (request_pending_) return;
-    request_pending_ = true;
-    timer2_->start(kTimer2IntervalMs, false);
+    if (queue_.size() >= kMaxWaiting) return;
+    queue_.push_back(text);
+    if (!running_ && !timer2_->active()) timer2_->start(kTimer2IntervalMs, false);
 }
 
 void RequestField::Timer2Timer() {
     timer2_->stop();
-    ClearOnExit clear(request_pending_);
+    if (running_ || queue_.empty()) return;
+    if (state_.operation_running != 0 || state_.transfer_mode != 0) {
+        timer2_->start(kBusyRetryMs, false);
+        return;
+    }
+    const std::string text = queue_.front();
+    queue_.pop_front();
+    {
+        ClearOnExit clear(running_);
+        running_ = true;
+        run(text);
+    }
+    if (!queue_.empty()) timer2_->start(kTimer2IntervalMs, false);
+}
 
+void RequestField::run(const std::string& text) {
     if (!term_.PortOpen()) {
         dialogs_.MessageBox("QVT2K",
                             "Not able to do this operation now. (Com port has been closed)",
@@ -63,10 +77,10 @@ void RequestField::Timer2Timer() {
     }
     // The field is one line: a request with a line break in it is not one we
     // were sent, and typing it would send more than one command.
-    if (text_.size() < 2 || text_.find_first_of("\r\n") != std::string::npos) return;
+    if (text.size() < 2 || text.find_first_of("\r\n") != std::string::npos) return;
 
-    const std::string request = text_.substr(0, 2);
-    const std::string argument = text_.size() > 3 ? trimmed(text_.substr(3)) : std::string();
+    const std::string request = text.substr(0, 2);
+    const std::string argument = text.size() > 3 ? trimmed(text.substr(3)) : std::string();
     if (request == "/L") {
         if (!argument.empty()) hooks_.set_Prg_File(argument);
         state_.file_preselected = 1;

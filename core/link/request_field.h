@@ -5,20 +5,23 @@
 // separator and an argument, for example "/P X1". A change of the field only
 // arms the one-shot 10 ms timer Timer2 (unless a request is already pending),
 // so the request runs from the event loop and not inside whatever delivered
-// it. When the timer fires the field's text at that moment is carried out:
+// it. Requests are carried out one at a time, in the order they came:
 // "/L" loads the program file named by the argument (or the current one);
 // that name comes from another program, not from the terminal, so it is taken
 // as a file name as it stands (UTF-8, the file system's own), not converted;
 // "/T", "/P" and "/X" put a LIST, PRINT ... : PRX ... or PRX line on the
 // terminal's current line and press Enter on it, exactly as if the user had
-// typed it. While a request runs (a load may take minutes, pumping events),
-// further changes of the field do not re-arm the timer.
+// typed it. A request never starts inside another operation: while one runs
+// (a transfer, a typed line waiting for its prompt, an earlier request) the
+// requests wait in their queue, and Timer2 looks again every 100 ms until
+// the main window is ready.
 //
 // Requests that cannot be a single request (a line break inside, fewer than
 // two characters, an unknown code) are dropped without effect. How the text
 // reaches the field (on POSIX, a local socket) is the front-end's business.
 #pragma once
 
+#include <deque>
 #include <memory>
 #include <string>
 
@@ -51,12 +54,18 @@ class RequestField {
     // Timer2's handler: carries out the request in the field.
     void Timer2Timer();
 
+    // The last text the field was given.
     const std::string& text() const { return text_; }
-    bool request_pending() const { return request_pending_; }
+    bool request_pending() const { return running_ || !queue_.empty(); }
 
     static constexpr platform::Millis kTimer2IntervalMs = 10;
+    static constexpr platform::Millis kBusyRetryMs = 100;
+    // Requests beyond this many waiting are dropped: another program cannot
+    // make the queue grow without bound.
+    static constexpr std::size_t kMaxWaiting = 64;
 
   private:
+    void run(const std::string& text);
     void type_and_enter(const std::string& line);
 
     SharedState& state_;
@@ -66,7 +75,8 @@ class RequestField {
     RequestHooks& hooks_;
     std::unique_ptr<platform::Timer> timer2_;
     std::string text_;
-    bool request_pending_ = false;
+    std::deque<std::string> queue_;
+    bool running_ = false;
 };
 
 }  // namespace qvt::link

@@ -47,22 +47,36 @@ struct SharedState {
     std::uint8_t file_preselected = 0;
     // Selects the editor and monitor variants.
     std::uint8_t english_edition = 0;
+    // An operation owns the line (a transfer from its file dialog to its
+    // result box, a typed line waiting for its prompt); requests from other
+    // programs wait until it is over.
+    std::uint8_t operation_running = 0;
 };
 
-// Takes transfer_mode for the lifetime of the guard and gives the saved value
-// back on every way out, exceptions included.
-class TransferModeGuard {
+// Sets a flag for the lifetime of the guard and gives the saved value back on
+// every way out, exceptions included.
+class FlagGuard {
   public:
-    explicit TransferModeGuard(SharedState& state) : state_(state), saved_(state.transfer_mode) {
-        state_.transfer_mode = 1;
-    }
-    ~TransferModeGuard() { state_.transfer_mode = saved_; }
-    TransferModeGuard(const TransferModeGuard&) = delete;
-    TransferModeGuard& operator=(const TransferModeGuard&) = delete;
+    explicit FlagGuard(std::uint8_t& flag) : flag_(flag), saved_(flag) { flag_ = 1; }
+    ~FlagGuard() { flag_ = saved_; }
+    FlagGuard(const FlagGuard&) = delete;
+    FlagGuard& operator=(const FlagGuard&) = delete;
 
   private:
-    SharedState& state_;
+    std::uint8_t& flag_;
     std::uint8_t saved_;
+};
+
+// Takes transfer_mode: the receive handler leaves the received bytes alone.
+class TransferModeGuard : public FlagGuard {
+  public:
+    explicit TransferModeGuard(SharedState& state) : FlagGuard(state.transfer_mode) {}
+};
+
+// Marks an operation running for the guard's lifetime.
+class OperationGuard : public FlagGuard {
+  public:
+    explicit OperationGuard(SharedState& state) : FlagGuard(state.operation_running) {}
 };
 
 }  // namespace qvt::link

@@ -235,18 +235,24 @@ bool Launcher::Connect(int port, int baud) {
     hooks_.clear_terminal();
     hooks_.set_main_lamp_yellow();
 
-    if (profile_.quit_connecting == "1") {
-        term_.set_Output(std::string(1, '\x01'));
-        pump_.process_pending();
-        pause(kStopSettleMs);
-        term_.set_InBufferCount(0);
-        term_.set_OutBufferCount(0);
-        term_.set_Output("VER\r");
-    } else {
-        term_.set_InBufferCount(0);
-        term_.set_OutBufferCount(0);
+    try {
+        if (profile_.quit_connecting == "1") {
+            term_.set_Output(std::string(1, '\x01'));
+            pump_.process_pending();
+            pause(kStopSettleMs);
+            term_.set_InBufferCount(0);
+            term_.set_OutBufferCount(0);
+            term_.set_Output("VER\r");
+        } else {
+            term_.set_InBufferCount(0);
+            term_.set_OutBufferCount(0);
+        }
+        term_.SetFocus();
+    } catch (const platform::TerminalError&) {
+        // The port was open and failed right after (unplugged in the stop
+        // pause). The connection still counts as made, so the caller starts
+        // the presence check, which tells the user once and ends the program.
     }
-    term_.SetFocus();
     return true;
 }
 

@@ -31,14 +31,6 @@ std::string labels_for(const std::string& instance) {
     return labels;
 }
 
-bool port_listed(const platform::PortTable& table, const std::string& com_port, bool vcp_only) {
-    for (const auto& [name, port] : table.serial_comm_table()) {
-        if (vcp_only && !contains(upper_ascii(name), "VCP")) continue;
-        if (trim_text(copy_text(port, 4, 3)) == com_port) return true;
-    }
-    return false;
-}
-
 }  // namespace
 
 void sort_like_list_box(std::vector<std::string>& entries) {
@@ -75,17 +67,6 @@ UsbrsSearchResult USBRS_Search(const platform::PortTable& table) {
 
 std::string chooser_port(const std::string& entry) {
     return trim_text(copy_text(entry, 4, 2));
-}
-
-std::optional<std::string> CheckVCP(const platform::PortTable& table, const std::string& com_port) {
-    if (port_listed(table, com_port, true)) return std::nullopt;
-    return "COM " + com_port + " port has disconnected. (VCP's disappearance)\r\nQVTW is closed.";
-}
-
-std::optional<std::string> CheckVCP1(const platform::PortTable& table,
-                                     const std::string& com_port) {
-    if (port_listed(table, com_port, false)) return std::nullopt;
-    return "COM" + com_port + " port has disconnected.\r\nQVTW is closed.";
 }
 
 }  // namespace qvt::startup

@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "core/link/port_presence.h"
 #include "core/platform/port_table.h"
 
 namespace qvt::startup {
@@ -47,11 +48,8 @@ void sort_like_list_box(std::vector<std::string>& entries);
 // the entry, trimmed ("COM5    USB-RS" -> "5", "COM12  " -> "12").
 std::string chooser_port(const std::string& entry);
 
-// Port-presence checks for COM `com_port` (the number as text). Nothing when
-// the port is still present, else the message to show before the program ends.
-// CheckVCP: a port chosen from the USB-RS list; only "VCP" devices count.
-// CheckVCP1: a port typed as Other COM Port; every device counts.
-std::optional<std::string> CheckVCP(const platform::PortTable& table, const std::string& com_port);
-std::optional<std::string> CheckVCP1(const platform::PortTable& table, const std::string& com_port);
+// The port-presence checks belong to the link; the start-up code asks them too.
+using link::CheckVCP;
+using link::CheckVCP1;
 
 }  // namespace qvt::startup

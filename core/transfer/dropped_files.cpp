@@ -23,13 +23,13 @@ void DroppedFiles::FilesDropped(const std::vector<std::string>& names) {
     d_.state.file_preselected = 1;
     if (last_ext == ".Q2K") {
         d_.files.Prg_File = last;
-        d_.ops.Load68k();
+        d_.ops.files().Load68k();
     } else if (last_ext == ".P2K") {
         d_.files.Pnt_File = last;
-        d_.ops.PLoad68k();
+        d_.ops.files().PLoad68k();
     } else {
         d_.files.Mbk_File = last;
-        d_.ops.MBKLoad2000();
+        d_.ops.files().MBKLoad2000();
     }
 }
 

@@ -56,16 +56,18 @@ void LabelList::Label_Read() {
     std::string& file = d_.files.Prg_File;
     call(hooks_.hide_break_point_window);
     call(hooks_.close_watch_window_if_visible);
-    file = remove_extension(file);
+    // A cancelled dialog leaves the current name as it was.
+    std::string chosen = remove_extension(file);
     FileDialogOptions options;
     options.default_ext = "Q2K";
     options.open = true;
     options.title = "Read Label";
     options.filter = {{"Q2K files (*.Q2K)", "*.Q2K"}};
-    if (!OpenSaveFileDialog(d_.dialogs, options, file)) {
+    if (!OpenSaveFileDialog(d_.dialogs, options, chosen)) {
         d_.shell.focus_terminal();
         return;
     }
+    file = chosen;
     QFileReader reader;
     if (!reader.open(file)) {
         d_.dialogs.MessageBox(kFileCaption, "File Open Error " + file, platform::MsgIcon::Error,

@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "core/transfer/file_dialog.h"
+#include "core/transfer/scope.h"
 
 namespace qvt::transfer {
 
@@ -42,10 +43,8 @@ ProgramLoad::ProgramLoad(const TransferDeps& deps, const TransferHooks& hooks,
 
 void ProgramLoad::Load68k() {
     std::string& file = d_.files.Prg_File;
-    call(hooks_.quit_watch);
-    call(hooks_.close_watch_window_if_visible);
+    clear_the_line(hooks_);
     d_.shell.focus_terminal();
-    call(hooks_.hide_break_point_window);
 
     if (d_.state.file_preselected == 0) {
         FileDialogOptions options;
@@ -70,7 +69,6 @@ void ProgramLoad::Load68k() {
                               platform::MsgButtons::OkCancel) != platform::MsgResult::Ok) {
         file_.close();
         d_.shell.focus_terminal();
-        d_.state.file_preselected = 0;
         return;
     }
 
@@ -79,10 +77,9 @@ void ProgramLoad::Load68k() {
     end_of_load_ = false;
     last_result_.clear();
     try {
+        TransferScope scope(d_, progress_);
         d_.pump.process_pending();
-        d_.term.set_Output("\x01");
-        d_.dialogue.CommOutBufferWiatZero();
-        d_.dialogue.Wait_Prompt();
+        scope.stop_program(0);
         // The revision decides nothing here; the question is part of the
         // conversation all the same.
         if (hooks_.GetKVB68KVersion) hooks_.GetKVB68KVersion();
@@ -97,12 +94,7 @@ void ProgramLoad::Load68k() {
         labels_.clear();
         if (record_history_) record_history_("LOAD", file);
 
-        progress_.show_for("Load Program", file, "Loading...");
-        progress_.set_main_window_enabled(false);
-        d_.shell.termmode_menu_disable();
-        d_.pump.process_pending();
-
-        d_.state.transfer_mode = 1;
+        scope.show_progress("Load Program", file, "Loading...");
         d_.term.set_Output("NEW\r");
         d_.dialogue.CommOutBufferWiatZero();
         d_.dialogue.Wait_Prompt();
@@ -118,25 +110,23 @@ void ProgramLoad::Load68k() {
 
         run_lines();
         file_.close();
-        closing_sequence();
+        closing_sequence(scope);
 
         progress_.set_count(static_cast<long>(processed_));
         last_result_ = (d_.state.abort_request == 0 || end_of_load_) ? "Completed" : "Aborted";
-        d_.dialogs.MessageBox(kCaption, last_result_, platform::MsgIcon::None,
-                              platform::MsgButtons::Ok);
-
-        progress_.hide();
-        d_.state.transfer_mode = 0;
-        progress_.set_main_window_enabled(true);
-        d_.shell.focus_terminal();
-        d_.term.set_InBufferCount(0);
-        d_.term.set_Output("\r");
+        scope.finish(last_result_);
         if (hooks_.narrow_label_column) hooks_.narrow_label_column(false);
-        d_.state.file_preselected = 0;
-        d_.shell.termmode_menu_enable();
     } catch (const std::exception& e) {
         file_.close();
-        recover(e.what());
+        // A port that failed is the connection's to report, in one message
+        // that also ends the program; a second box would only repeat it.
+        if (!d_.term.PortOpen()) return;
+        d_.dialogs.MessageBox(kCaption,
+                              "Load Program stopped: " + std::string(e.what()) + "\r\n" +
+                                  std::to_string(processed_) +
+                                  " lines were handled; the controller holds what it "
+                                  "acknowledged.",
+                              platform::MsgIcon::Error, platform::MsgButtons::Ok);
     }
 }
 
@@ -148,7 +138,7 @@ void ProgramLoad::run_lines() {
         if (!is_blank(line)) {
             if (line[0] == '*') labels_.ListView_Add(counter_.load_line_no, line);
             d_.term.set_Output(line);
-            Load68k_Sub2();
+            Load68k_Sub2(true);
         } else {
             ++counter_.load_line_no;
         }
@@ -183,22 +173,19 @@ std::string ProgramLoad::read_line() {
     return line;
 }
 
-void ProgramLoad::Load68k_Sub2() {
+void ProgramLoad::Load68k_Sub2(bool abortable) {
     d_.state.transfer_mode = 1;
-    bool waiting = true;
     int lf_count = 0;
     bool text_seen = false;
+    bool done = false;
     std::string reply;
-    const platform::Millis start = d_.pump.now_ms();
-    while (waiting) {
-        if (d_.pump.now_ms() - start > kAckTimeoutMs) {
-            d_.dialogs.MessageBox(kFileCaption, "Time Out", platform::MsgIcon::Error,
-                                  platform::MsgButtons::Ok);
-            d_.state.abort_request = 1;
-            break;
-        }
-        const std::string data = d_.term.Input();
-        for (const char c : data) {
+    link::ReadLimits limits;
+    // One past the limit: a line has "more than" 2000 ms before it times out.
+    limits.deadline_ms = d_.pump.now_ms() + kAckTimeoutMs + 1;
+    if (abortable) limits.abort_flag = &d_.state.abort_request;
+    const link::ReadEnd end = d_.dialogue.read_bytes_until(
+        [&](char c) {
+            if (done) return true;
             if (c == '\t' || c == '\r') {
                 reply += c;
             } else if (c == '\n') {
@@ -209,7 +196,7 @@ void ProgramLoad::Load68k_Sub2() {
                     d_.term.set_Disp(reply);
                     if (reply.find(kOverflowEn) != std::string::npos ||
                         reply.find(kOverflowJa) != std::string::npos) {
-                        waiting = false;
+                        done = true;
                     }
                     reply.clear();
                 }
@@ -224,61 +211,38 @@ void ProgramLoad::Load68k_Sub2() {
                     reply += c;
                 } else {
                     ++counter_.load_line_no;
-                    waiting = false;
-                    break;
+                    done = true;
                 }
             } else {
                 text_seen = true;
                 reply += c;
             }
-            d_.pump.process_pending();
-        }
-        if (!waiting) break;
-        if (data.empty()) {
-            // One past the limit, so that the check above sees "more than".
-            d_.pump.wait_for_event(start + kAckTimeoutMs + 1);
-        } else {
-            d_.pump.process_pending();
-        }
+            return done;
+        },
+        limits);
+    if (end == link::ReadEnd::TimedOut) {
+        d_.dialogs.MessageBox(kFileCaption, "Time Out", platform::MsgIcon::Error,
+                              platform::MsgButtons::Ok);
+        d_.state.abort_request = 1;
     }
 }
 
-void ProgramLoad::closing_sequence() {
+void ProgramLoad::closing_sequence(TransferScope& scope) {
     d_.term.set_Output(" \r");
     d_.term.set_Output(" \r");
-    Load68k_Sub2();
+    Load68k_Sub2(false);
     d_.term.set_Output(" \r");
     d_.term.set_Output(" \r");
-    Load68k_Sub2();
+    Load68k_Sub2(false);
     d_.dialogue.msDelay(kBeforeEchoMs);
     d_.term.set_InputLen(0);
     d_.term.set_Output("ECHO\r");
     d_.term.set_Output("\r");
-    d_.dialogue.Wait_Prompt();
+    scope.wait_prompt();
     d_.dialogue.msDelay(kBeforeRenumMs);
     d_.term.set_InBufferCount(0);
     d_.term.set_Output("RENUM 10\r");
-    d_.dialogue.Wait_Prompt();
-}
-
-void ProgramLoad::recover(const std::string& what) {
-    progress_.hide();
-    progress_.set_main_window_enabled(true);
-    d_.state.transfer_mode = 0;
-    d_.state.file_preselected = 0;
-    try {
-        if (d_.term.PortOpen()) {
-            d_.term.set_InputLen(0);
-            d_.term.set_InBufferCount(0);
-        }
-    } catch (const std::exception&) {
-    }
-    d_.shell.termmode_menu_enable();
-    d_.shell.focus_terminal();
-    d_.dialogs.MessageBox(kCaption,
-                          "Load Program stopped: " + what + "\r\n" + std::to_string(processed_) +
-                              " lines were handled; the controller holds what it acknowledged.",
-                          platform::MsgIcon::Error, platform::MsgButtons::Ok);
+    scope.wait_prompt();
 }
 
 }  // namespace qvt::transfer

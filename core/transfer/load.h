@@ -19,10 +19,13 @@
 // lines whose length estimate exceeds 254; such lines are sent all the same.
 // Label lines ("*NAME: ...") fill the label list on the way. Whatever ends
 // the line loop (end of file, Abort, the end marker, a time-out), the closing
-// sequence runs: blank lines, "ECHO", and "RENUM 10".
+// sequence runs: blank lines, "ECHO", and "RENUM 10"; after an abort or a
+// time-out its prompt waits are limited, so a silent controller cannot hold
+// the window. Abort ends the wait for an acknowledgement at once.
 //
-// A failure of the port or of the file ends the load with a message and puts
-// the dialog, the main window and the shared state back.
+// A failure of the port or of the file ends the load with a message; the
+// transfer scaffold puts the dialog, the main window and the shared state
+// back.
 #pragma once
 
 #include <cstdint>
@@ -33,6 +36,7 @@
 #include "core/transfer/label_list.h"
 #include "core/transfer/progress.h"
 #include "core/transfer/qfile.h"
+#include "core/transfer/scope.h"
 
 namespace qvt::transfer {
 
@@ -53,8 +57,9 @@ class ProgramLoad {
                 std::function<void(const std::string&, const std::string&)> record_history);
 
     void Load68k();
-    // Waits for the acknowledgement of the line just sent.
-    void Load68k_Sub2();
+    // Waits for the acknowledgement of the line just sent; an abortable wait
+    // ends at once on Abort.
+    void Load68k_Sub2(bool abortable);
 
     // Outcome of the last load, for whoever wants to know beyond the box.
     const std::string& last_result() const { return last_result_; }
@@ -64,8 +69,7 @@ class ProgramLoad {
     // One cleaned line to send, or empty.
     std::string read_line();
     void run_lines();
-    void closing_sequence();
-    void recover(const std::string& what);
+    void closing_sequence(TransferScope& scope);
 
     TransferDeps d_;
     const TransferHooks& hooks_;

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <exception>
+#include <filesystem>
 
 #include "core/transfer/atomic_file.h"
 #include "core/transfer/file_dialog.h"
 #include "core/transfer/listing_parser.h"
 #include "core/transfer/qfile.h"
+#include "core/transfer/scope.h"
 
 namespace qvt::transfer {
 
@@ -15,6 +17,11 @@ namespace {
 constexpr int kAfterStopMs = 250;
 constexpr int kAfterListingMs = 500;
 constexpr int kBeforeClosingListMs = 1000;
+
+bool file_exists(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::exists(path, error);
+}
 
 }  // namespace
 
@@ -25,24 +32,28 @@ ProgramSave::ProgramSave(const TransferDeps& deps, const TransferHooks& hooks,
 
 void ProgramSave::Save68k() {
     std::string& file = d_.files.Prg_File;
-    call(hooks_.hide_break_point_window);
-    call(hooks_.close_watch_window_if_visible);
+    clear_the_line(hooks_);
 
     if (d_.state.file_preselected == 0) {
-        file = remove_extension(file);
+        // The dialog offers the name without its extension; a cancelled
+        // dialog leaves the current name as it was.
+        std::string chosen = remove_extension(file);
         FileDialogOptions options;
         options.default_ext = "Q2K";
         options.open = false;
         options.overwrite_prompt = true;
         options.title = "Save Program";
         options.filter = {{"Q2K (*.Q2K)", "*.Q2K"}};
-        if (!OpenSaveFileDialog(d_.dialogs, options, file)) {
+        if (!OpenSaveFileDialog(d_.dialogs, options, chosen)) {
             d_.shell.focus_terminal();
             return;
         }
+        file = chosen;
     }
     d_.state.file_preselected = 0;
 
+    // An aborted listing never replaces a file the user already had.
+    const bool existed = file_exists(file);
     AtomicFileWriter out;
     if (!out.open(file)) {
         d_.dialogs.MessageBox(kFileCaption, "File Open Error " + file, platform::MsgIcon::Error,
@@ -50,17 +61,9 @@ void ProgramSave::Save68k() {
         return;
     }
 
-    bool replaced = false;
     try {
-        d_.term.set_Output("\x01");
-        d_.dialogue.CommOutBufferWiatZero();
-        {
-            // The prompt that answers Ctrl-A must stay in the buffer for
-            // Wait_Prompt, so the receive handler is kept off during the pause.
-            link::TransferModeGuard hold(d_.state);
-            d_.dialogue.msDelay(kAfterStopMs);
-        }
-        d_.dialogue.Wait_Prompt();
+        TransferScope scope(d_, progress_);
+        scope.stop_program(kAfterStopMs);
         d_.term.set_InBufferCount(0);
         d_.term.set_OutBufferCount(0);
         d_.term.set_RThreshold(1);
@@ -72,12 +75,7 @@ void ProgramSave::Save68k() {
         d_.shell.set_status_text(2, "");
         if (record_history_) record_history_("SAVE", file);
 
-        progress_.show_for("Save Program", file, "Saving...");
-        progress_.set_main_window_enabled(false);
-        d_.shell.termmode_menu_disable();
-        d_.pump.process_pending();
-
-        d_.state.transfer_mode = 1;
+        scope.show_progress("Save Program", file, "Saving...");
         d_.term.set_Output("LIST 0 0\r");
         d_.dialogue.CommOutBufferWiatZero();
 
@@ -93,59 +91,51 @@ void ProgramSave::Save68k() {
             [this] { d_.term.set_Output("\x01"); },
             [this] { return d_.state.abort_request != 0; },
         });
-        while (parser.running()) {
-            const std::string data = d_.term.Input();
-            if (data.size() > d_.state.max_rx_chunk) {
-                d_.state.max_rx_chunk =
-                    static_cast<std::uint16_t>(std::min<std::size_t>(data.size(), 0xFFFF));
-                d_.shell.show_rx_chunk(d_.state.max_rx_chunk);
-            }
-            parser.feed(data);
-            if (data.empty()) {
-                d_.pump.wait_for_event(-1);
+        const link::ReadEnd end = d_.dialogue.read_until(
+            [&](std::string_view data) {
+                if (data.size() > d_.state.max_rx_chunk) {
+                    d_.state.max_rx_chunk =
+                        static_cast<std::uint16_t>(std::min<std::size_t>(data.size(), 0xFFFF));
+                    d_.shell.show_rx_chunk(d_.state.max_rx_chunk);
+                }
+                parser.feed(data);
+                return !parser.running();
+            },
+            scope.limits());
+        if (end == link::ReadEnd::Aborted) {
+            // Abort acts at once, also on a silent line: the listing stops
+            // here and the controller is asked for its prompt.
+            if (!parser.abort_sent()) d_.term.set_Output("\x01");
+            scope.wait_prompt();
+        }
+        std::string result = "Completed";
+        if (scope.aborted()) {
+            result = "Aborted";
+            if (existed) {
+                out.discard();
+                result += "\r\n\r\n" + file + " was left unchanged.";
             } else {
-                d_.pump.process_pending();
+                result += "\r\n\r\n" + file + " holds the lines received before the abort.";
             }
         }
-        out.commit();
-        replaced = true;
+        if (out.is_open()) out.commit();
 
         d_.dialogue.msDelay(kAfterListingMs);
-        const std::string result = d_.state.abort_request == 0 ? "Completed" : "Aborted";
         d_.dialogue.msDelay(kBeforeClosingListMs);
         d_.term.set_InBufferCount(0);
         d_.term.set_Output("LIST 0 20\r");
-        d_.dialogue.Wait_Prompt();
-        d_.dialogs.MessageBox(kCaption, result, platform::MsgIcon::None, platform::MsgButtons::Ok);
-        progress_.set_main_window_enabled(true);
-        progress_.hide();
-
-        d_.state.transfer_mode = 0;
-        d_.shell.focus_terminal();
-        d_.term.set_InBufferCount(0);
-        d_.term.set_Output("\r");
-        d_.shell.termmode_menu_enable();
+        scope.wait_prompt();
+        scope.finish(result);
     } catch (const std::exception& e) {
         out.discard();
-        recover(e.what(), replaced);
+        // A port that failed is the connection's to report, in one message
+        // that also ends the program; a second box would only repeat it.
+        if (!d_.term.PortOpen()) return;
+        d_.dialogs.MessageBox(kCaption,
+                              "Save Program failed: " + std::string(e.what()) + "\r\nThe file " +
+                                  file + " was left unchanged.",
+                              platform::MsgIcon::Error, platform::MsgButtons::Ok);
     }
-}
-
-void ProgramSave::recover(const std::string& what, bool file_replaced) {
-    progress_.hide();
-    progress_.set_main_window_enabled(true);
-    d_.state.transfer_mode = 0;
-    // Reads of a port that stays open go back to the receive handler.
-    try {
-        if (d_.term.PortOpen()) d_.term.set_InBufferCount(0);
-    } catch (const std::exception&) {
-    }
-    d_.shell.termmode_menu_enable();
-    d_.shell.focus_terminal();
-    std::string text = "Save Program failed: " + what + "\r\n";
-    text += file_replaced ? "The file " + d_.files.Prg_File + " holds the program as listed."
-                          : "The file " + d_.files.Prg_File + " was left unchanged.";
-    d_.dialogs.MessageBox(kCaption, text, platform::MsgIcon::Error, platform::MsgButtons::Ok);
 }
 
 }  // namespace qvt::transfer

@@ -5,9 +5,9 @@
 // histories, the label list, the program save and load and the drop handler,
 // wired to one another (the transfers record their files in the histories,
 // the load fills the label list) and to the console and link they borrow.
-// TransferOperations plugs them into the console's Operations: the program
-// derives its operations from it (or forwards to it), so the menus, hot keys
-// and local commands SAVE, LOAD and the label list's click reach this code.
+// TransferOperations is what the session hands the console's Operations as
+// the file operations, so the menus, hot keys, local commands SAVE and LOAD
+// and the label list's click reach this code.
 //
 // A window layer renders `progress` (and disables the main window while
 // progress.main_window_enabled() is false), forwards Abort, deactivation and
@@ -44,23 +44,30 @@ class Transfers {
     DroppedFiles drops;
 };
 
-// The console's operations with the program transfers and the label list in
-// place; everything else stays "not available yet" until overridden.
-class TransferOperations : public console::PendingOperations {
+// The file operations of the console's menus, keys, local commands and
+// dropped files. Point and MBK files and the editors come later and say so.
+class TransferOperations : public console::FileOperations {
   public:
-    explicit TransferOperations(platform::Dialogs& dialogs) : PendingOperations(dialogs) {}
+    TransferOperations(Transfers& transfers, platform::Dialogs& dialogs)
+        : transfers_(transfers), dialogs_(dialogs) {}
 
-    // The operations exist before the console that Transfers borrows, so the
-    // subsystem is attached once everything is built.
-    void attach(Transfers* transfers) { transfers_ = transfers; }
-
-    void Load68k() override;
-    void Save68k() override;
-    void Label_Read() override;
-    void LabelListClick() override;
+    void Load68k() override { transfers_.load.Load68k(); }
+    void Save68k() override { transfers_.save.Save68k(); }
+    void Label_Read() override { transfers_.labels.Label_Read(); }
+    void LabelListClick() override { transfers_.labels.ListView1Click(); }
+    void PLoad68k() override { not_yet("Point load"); }
+    void PSave2000() override { not_yet("Point save"); }
+    void MBKLoad2000() override { not_yet("MBK load"); }
+    void MBKSave2000() override { not_yet("MBK save"); }
+    void Edit_Prg(int) override { not_yet("Program editing"); }
+    void Edit_pnt(int) override { not_yet("Point editing"); }
+    void Edit_Mbk(int) override { not_yet("MBK editing"); }
 
   private:
-    Transfers* transfers_ = nullptr;
+    void not_yet(const std::string& what) { console::not_available(dialogs_, what); }
+
+    Transfers& transfers_;
+    platform::Dialogs& dialogs_;
 };
 
 }  // namespace qvt::transfer

@@ -12,7 +12,11 @@
 
 namespace qvt::test {
 
-class RecordingOperations : public console::Operations {
+class RecordingOperations : public console::FileOperations,
+                            public console::EditingOperations,
+                            public console::DebugOperations,
+                            public console::IoOperations,
+                            public console::DesktopOperations {
   public:
     std::vector<std::string> calls;
     std::function<void()> during_io_checker;
@@ -60,15 +64,21 @@ class RecordingOperations : public console::Operations {
     void KVBMonitor() override { calls.push_back("KVBMonitor"); }
 };
 
-class RecordingIme : public console::ImeControl {
-  public:
-    void close_input_method() override { ++closes; }
+// Counts the shell's requests to close the input method.
+struct RecordingIme {
     int closes = 0;
 };
 
 struct ConsoleRig : LinkRig {
     ConsoleRig() {
-        console.keyboard.set_ime_control(&ime);
+        router.provide(static_cast<console::FileOperations&>(ops));
+        router.provide(static_cast<console::EditingOperations&>(ops));
+        router.provide(static_cast<console::DebugOperations&>(ops));
+        router.provide(static_cast<console::IoOperations&>(ops));
+        router.provide(static_cast<console::DesktopOperations&>(ops));
+        console.shell.on_change = [this](console::ShellChange what) {
+            if (what == console::ShellChange::CloseInputMethod) ++ime.closes;
+        };
         term.OnKeyDown = [this](int& k, platform::ShiftState s) {
             console.keyboard.PDQComm1KeyDown(k, s);
         };
@@ -119,13 +129,14 @@ struct ConsoleRig : LinkRig {
     }
 
     RecordingOperations ops;
+    console::Operations router{dialogs};
     RecordingIme ime;
     FakeClipboard clipboard;
     std::string prg_file, pnt_file, mbk_file;
     console::FileNames files{prg_file, pnt_file, mbk_file};
     std::string ime_enabled = "1";
     console::Console console{
-        {state, term, pump, dialogs, clipboard, dialogue, ops, files, ime_enabled}};
+        {state, term, pump, dialogs, clipboard, dialogue, router, files, ime_enabled}};
 };
 
 }  // namespace qvt::test

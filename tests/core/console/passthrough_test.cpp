@@ -92,7 +92,7 @@ TEST(Keyboard, FunctionKeysAreRefusedInTerminalMode) {
     EXPECT_EQ(rig.shell().focus(), Focus::Terminal);
 }
 
-TEST(Keyboard, NothingHappensWithThePortClosedOrDuringATransfer) {
+TEST(Keyboard, NothingButCtrlAHappensWithThePortClosedOrDuringAWait) {
     ConsoleRig rig;
     rig.term.set_PortOpen(false);
     EXPECT_EQ(rig.type(vk::kHome), vk::kHome);  // not consumed
@@ -102,6 +102,32 @@ TEST(Keyboard, NothingHappensWithThePortClosedOrDuringATransfer) {
     busy.keys().CommKeyDown(key, kNone);
     EXPECT_EQ(key, vk::kReturn);
     EXPECT_EQ(busy.term.sent(), "");
+    // Ctrl-A still reaches the controller, whose prompt ends any wait.
+    for (int stop : {int{'A'}, vk::kOem6}) {
+        key = stop;
+        busy.keys().CommKeyDown(key, kCtrl);
+        EXPECT_EQ(key, vk::kNone);
+    }
+    EXPECT_EQ(busy.term.sent(), "\x01\x01");
+}
+
+// A lost prompt after a typed program line: Ctrl-A typed meanwhile brings the
+// prompt that ends the wait.
+TEST(Keyboard, CtrlAEndsAWaitForALostPrompt) {
+    ConsoleRig rig;
+    rig.screen("100 A=1", 1, 8);
+    // The full line is answered; the prompt after the lone number is lost.
+    rig.term.set_line_responder([&](const std::string& line, Millis) {
+        if (line.find('=') != std::string::npos) rig.term.deliver("\r\n#");
+    });
+    rig.pump.post_at(rig.pump.now_ms() + 5000, [&] {
+        int k = 'A';
+        rig.keys().PDQComm1KeyDown(k, kCtrl);
+        rig.term.deliver("\r\n#");
+    });
+    rig.type(vk::kReturn, kNone, '\r');
+    EXPECT_EQ(rig.term.sent().rfind("100\r\x01", 0), 0u) << rig.term.sent();
+    EXPECT_EQ(rig.state.transfer_mode, 0);
 }
 
 TEST(Keyboard, CommKeyDownInTerminalModeTransmitsTheKeyCode) {

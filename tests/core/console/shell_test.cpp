@@ -125,7 +125,7 @@ TEST(MainShell, MenuEnableOperationsTouchTheirEntriesOnly) {
 
 TEST(MainShell, CreationDisablesThePortEntriesAndHidesDisconnect) {
     LinkRig link;
-    RecordingOperations ops;
+    console::Operations ops{link.dialogs};
     FakeClipboard clip;
     std::string prg, pnt, mbk;
     console::FileNames files{prg, pnt, mbk};

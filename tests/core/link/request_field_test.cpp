@@ -130,28 +130,35 @@ TEST(RequestField, BadRequestsAreIgnored) {
     }
 }
 
-TEST(RequestField, SecondChangeWhilePendingDoesNotRearm) {
+// A request never starts inside another operation, and none is lost: they
+// wait, then run one at a time in the order they came.
+TEST(RequestField, RequestsWaitForTheRunningOperationAndAllRun) {
     Fixture f;
     f.field.MaskEdit1Change("/T 1");
     f.rig.pump.run_until(5);
     f.field.MaskEdit1Change("/T 2");
-    f.rig.pump.run_until(10);
-    // Fired at the first request's time, with the field as it is then.
-    EXPECT_EQ(f.hooks.entered_lines, std::vector<std::string>{"LIST 2"});
-    f.rig.pump.run_until(100);
-    EXPECT_EQ(f.hooks.entered_lines.size(), 1u);
-}
+    f.rig.pump.run_for(100);
+    EXPECT_EQ(f.hooks.entered_lines, (std::vector<std::string>{"LIST 1", "LIST 2"}));
 
-TEST(RequestField, RequestDuringALoadIsNotStarted) {
-    Fixture f;
+    f.hooks.entered_lines.clear();
     f.hooks.during_load = [&] {
         f.field.MaskEdit1Change("/T 5");
         f.rig.dialogue.msDelay(1000);  // the load pumps events for a while
-        EXPECT_EQ(f.rig.pump.active_timers(), 0);
+        EXPECT_TRUE(f.hooks.entered_lines.empty());
     };
     f.field.MaskEdit1Change("/L");
     f.rig.pump.run_for(2000);
-    EXPECT_TRUE(f.hooks.keys.empty());
+    EXPECT_EQ(f.hooks.entered_lines, std::vector<std::string>{"LIST 5"});
+
+    f.hooks.entered_lines.clear();
+    f.rig.state.operation_running = 1;  // a transfer or a typed line waiting
+    f.field.MaskEdit1Change("/X A");
+    f.rig.pump.run_for(1000);
+    EXPECT_TRUE(f.hooks.entered_lines.empty());
+    EXPECT_TRUE(f.field.request_pending());
+    f.rig.state.operation_running = 0;
+    f.rig.pump.run_for(200);
+    EXPECT_EQ(f.hooks.entered_lines, std::vector<std::string>{"PRX A"});
     EXPECT_FALSE(f.field.request_pending());
 }
 

@@ -122,7 +122,7 @@ TEST(FileHistory, MenuActionsRunLocalCommands) {
         {ListId::ListBox2, "/d/q.TXT", "LOAD", "", nullptr},
     };
     for (const auto& c : cases) {
-        rig.ops.calls.clear();
+        rig.file_ops.calls.clear();
         auto& list = rig.shell().list(c.list);
         list.set_items({c.entry});
         rig.shell().set_focus(console::focus_of_list(c.list));
@@ -131,9 +131,9 @@ TEST(FileHistory, MenuActionsRunLocalCommands) {
         rig.transfers.histories.ListKeyDown(c.list, key, {});
         rig.transfers.histories.Popupmenu1_Proc(c.action);
         if (c.file == nullptr) {
-            EXPECT_TRUE(rig.ops.calls.empty()) << c.entry;
+            EXPECT_TRUE(rig.file_ops.calls.empty()) << c.entry;
         } else {
-            EXPECT_EQ(rig.ops.calls, std::vector<std::string>{c.call}) << c.entry;
+            EXPECT_EQ(rig.file_ops.calls, std::vector<std::string>{c.call}) << c.entry;
             EXPECT_EQ(*c.file, transfer::trim_blank(c.entry));
         }
     }
@@ -188,7 +188,7 @@ TEST(DroppedFiles, OnlyTheLastValidFileIsLoaded) {
         rig.transfers.hooks.bring_main_window_to_front = [&] { ++fronts; };
         rig.transfers.drops.FilesDropped(c.names);
         EXPECT_EQ(rig.dialogs.last_text(), c.message);
-        EXPECT_EQ(rig.ops.calls, c.calls);
+        EXPECT_EQ(rig.file_ops.calls, c.calls);
         EXPECT_EQ(rig.state.file_preselected, c.calls.empty() ? 0 : 1);
         EXPECT_GE(fronts, 1);
     }

@@ -93,7 +93,7 @@ class ScratchDir {
 
 struct TransferRig : LinkRig {
     TransferRig() {
-        ops.attach(&transfers);
+        ops.provide(file_ops);
         transfers.hooks.GetKVB68KVersion = [this] { return lifecycle.GetKVB68KVersion(); };
         console.shell.FormShow();
     }
@@ -116,7 +116,7 @@ struct TransferRig : LinkRig {
     console::MainShell& shell() { return console.shell; }
 
     ScratchDir dir;
-    RecordingTransferOps ops{dialogs};
+    console::Operations ops{dialogs};
     FakeClipboard clipboard;
     std::string prg_file, pnt_file, mbk_file;
     console::FileNames files{prg_file, pnt_file, mbk_file};
@@ -125,6 +125,7 @@ struct TransferRig : LinkRig {
         {state, term, pump, dialogs, clipboard, dialogue, ops, files, ime_enabled}};
     transfer::Transfers transfers{
         {state, term, pump, dialogue, dialogs, console.shell, console.commands, ops, files}};
+    RecordingTransferOps file_ops{transfers, dialogs};
     NoPortTable ports;
     NoLifecycleView lifecycle_view;
     link::Lifecycle lifecycle{state, term, pump, dialogue, dialogs, ports, lifecycle_view};

@@ -1,0 +1,25 @@
+#include "core/session/session.h"
+
+namespace qvt::session {
+
+Session::Session(const SessionPlatform& p, link::LifecycleView& lifecycle_view)
+    : term(p.term),
+      dialogs(p.dialogs),
+      pump(p.pump),
+      dialogue(state, p.term, pump),
+      ops(p.dialogs),
+      console({state, p.term, pump, p.dialogs, p.clipboard, dialogue, ops, files(),
+               profile.ime_enabled}),
+      receive(state, p.term, console.receive_hooks),
+      request(state, p.term, pump, p.dialogs, console.request_hooks),
+      lifecycle(state, p.term, pump, dialogue, p.dialogs, p.ports, lifecycle_view),
+      transfers(transfer::TransferDeps{state, p.term, pump, dialogue, p.dialogs, console.shell,
+                                       console.commands, ops, files()}),
+      file_ops_(transfers, p.dialogs),
+      desktop_ops_(lifecycle, p.dialogs) {
+    ops.provide(file_ops_);
+    ops.provide(desktop_ops_);
+    transfers.hooks.GetKVB68KVersion = [this] { return lifecycle.GetKVB68KVersion(); };
+}
+
+}  // namespace qvt::session

@@ -1,0 +1,100 @@
+// One connected session: everything the program decides about the
+// controller, the console and the transfers, in one object that exists
+// before any window.
+//
+// How it works: the front end creates the platform objects (terminal
+// control, event pump, dialogs, clipboard, port table) and then one Session.
+// The session owns the shared state, the profile's values, the controller
+// dialogue, the console (main window state, keyboard, local commands, menu
+// actions), the receive processing, the request field, the connection's
+// lifecycle and the transfers, built in that order and wired to one another
+// here and nowhere else. Each subsystem hands its operations to the console's
+// router as it is built; a later subsystem (debug tools, IO checker, desktop)
+// is one more member and one more provide() call.
+//
+// Windows are views created afterwards with a reference to the session: they
+// render the models (console.shell, transfers.progress, ...) and forward the
+// user's actions. What the lifecycle must do to windows goes through the
+// LifecycleView the front end passes in.
+//
+// All waits block in one event pump that the session wraps, so end() can
+// unwind every running wait at once when the program ends: nothing more is
+// sent, the guards put the state back, temporary files are removed.
+#pragma once
+
+#include "core/console/console.h"
+#include "core/console/operations.h"
+#include "core/link/dialogue.h"
+#include "core/link/lifecycle.h"
+#include "core/link/receive.h"
+#include "core/link/request_field.h"
+#include "core/link/shared_state.h"
+#include "core/platform/clipboard.h"
+#include "core/platform/dialogs.h"
+#include "core/platform/port_table.h"
+#include "core/platform/terminal_control.h"
+#include "core/platform/unwinding_pump.h"
+#include "core/startup/profile.h"
+#include "core/transfer/transfers.h"
+
+namespace qvt::session {
+
+struct SessionPlatform {
+    platform::TerminalControl& term;
+    platform::EventPump& pump;
+    platform::Dialogs& dialogs;
+    platform::Clipboard& clipboard;
+    const platform::PortTable& ports;
+};
+
+class Session {
+  public:
+    Session(const SessionPlatform& platform, link::LifecycleView& lifecycle_view);
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // The program is ending: every wait unwinds, now and from now on.
+    void end() { pump.end_waits(); }
+    bool ended() const { return pump.ended(); }
+
+    platform::TerminalControl& term;
+    platform::Dialogs& dialogs;
+    platform::UnwindingPump pump;
+    link::SharedState state;
+    startup::ProfileValues profile;
+    link::Dialogue dialogue;
+    console::Operations ops;
+    console::Console console;
+    link::ReceiveProcessor receive;
+    link::RequestField request;
+    link::Lifecycle lifecycle;
+    transfer::Transfers transfers;
+
+  private:
+    // The connection's share of the desktop operations.
+    class Desktop : public console::DesktopOperations {
+      public:
+        Desktop(link::Lifecycle& lifecycle, platform::Dialogs& dialogs)
+            : lifecycle_(lifecycle), dialogs_(dialogs) {}
+        void Disconnect1Click() override { lifecycle_.Disconnect1Click(); }
+        bool OpenWindowSwitch(bool) override {
+            console::not_available(dialogs_, "The window switch");
+            return false;
+        }
+        void WebReference() override {
+            console::not_available(dialogs_, "The web command reference");
+        }
+        void KVBMonitor() override { console::not_available(dialogs_, "The KVB monitor"); }
+
+      private:
+        link::Lifecycle& lifecycle_;
+        platform::Dialogs& dialogs_;
+    };
+
+    console::FileNames files() { return {profile.prg_file, profile.pnt_file, profile.mbk_file}; }
+
+    transfer::TransferOperations file_ops_;
+    Desktop desktop_ops_;
+};
+
+}  // namespace qvt::session

@@ -1,0 +1,70 @@
+// The scaffold every transfer stands in: what program, point and MBK saves
+// and loads repeat around their own exchange, and putting all of it back.
+//
+// How it works: a transfer calls clear_the_line() before it asks for its
+// file (the break-point window hidden, the watch stopped and closed), then
+// opens a TransferScope for the rest of the operation. The scope marks an
+// operation running (requests from other programs wait), stops the
+// controller's program (Ctrl-A, the pause, the prompt), puts the progress
+// dialog up over the disabled main window in the busy state with
+// transfer_mode taken, and ends with the result box, the ready state and a
+// fresh prompt. Leaving the scope in any other way (a port error, a full
+// disk, the end of the program) puts the same things back without sending
+// anything: dialog hidden, main window enabled, transfer_mode as it was, the
+// control's reads back to the receive handler, the ready state.
+//
+// Once a transfer was aborted (Abort, or the controller did not answer in
+// time), its remaining prompt waits are limited to two seconds each, so a
+// controller that has gone silent cannot hold the window.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "core/link/dialogue.h"
+#include "core/transfer/context.h"
+#include "core/transfer/progress.h"
+
+namespace qvt::transfer {
+
+inline constexpr int kAbortedWaitSeconds = 2;
+
+// Frees the line of the windows that poll it, before a file is chosen.
+void clear_the_line(const TransferHooks& hooks);
+
+class TransferScope {
+  public:
+    TransferScope(const TransferDeps& deps, ProgressModel& progress);
+    ~TransferScope();
+    TransferScope(const TransferScope&) = delete;
+    TransferScope& operator=(const TransferScope&) = delete;
+
+    // Ctrl-A, the transmit buffer drained, then pause_ms with transfer_mode
+    // held (the prompt that answers must stay for the wait), then the prompt.
+    void stop_program(int pause_ms);
+    // The progress dialog up, the main window disabled and busy,
+    // transfer_mode taken until the scope ends.
+    void show_progress(const std::string& caption, const std::string& file,
+                       const std::string& label);
+    // Abort pressed or a time-out met.
+    bool aborted() const { return d_.state.abort_request != 0; }
+    // The prompt, without limit; limited once aborted. False: none came.
+    bool wait_prompt();
+    // The read loop's limits for this transfer: Abort ends a read at once.
+    link::ReadLimits limits() const { return {-1, &d_.state.abort_request}; }
+    // The result box, the dialog down, transfer_mode given back, a carriage
+    // return for a fresh prompt, the ready state.
+    void finish(const std::string& result);
+
+  private:
+    void restore() noexcept;
+
+    TransferDeps d_;
+    ProgressModel& progress_;
+    link::OperationGuard running_;
+    std::optional<link::TransferModeGuard> transfer_mode_;
+    bool shown_ = false;
+    bool finished_ = false;
+};
+
+}  // namespace qvt::transfer
