@@ -4,7 +4,9 @@
 #include <sys/ioctl.h>
 
 #include <QMetaObject>
+#include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <filesystem>
 #include <string_view>
 #include <system_error>
@@ -45,6 +47,13 @@ void request_low_latency(int fd) {
     serial.flags |= ASYNC_LOW_LATENCY;
     (void)::ioctl(fd, TIOCSSERIAL, &serial);
 }
+
+int driver_output_queue(int fd) {
+    int queued = 0;
+    return ::ioctl(fd, TIOCOUTQ, &queued) == 0 && queued > 0 ? queued : 0;
+}
+
+constexpr qint64 kBitsPerByte = 10;  // start bit, 8 data bits, stop bit
 
 }  // namespace
 
@@ -100,7 +109,9 @@ std::optional<SerialSettings> parse_settings(const std::string& text) {
 }
 
 QtTerminalControl::QtTerminalControl(const platform::PortTable& ports, QObject* parent)
-    : QObject(parent), ports_(ports) {
+    : QObject(parent), ports_(ports), driver_queue_(driver_output_queue) {
+    drain_wake_.setTimerType(Qt::PreciseTimer);
+    drain_wake_.setSingleShot(true);
     connect(&port_, &QSerialPort::readyRead, this, &QtTerminalControl::on_ready_read);
     connect(&port_, &QSerialPort::errorOccurred, this, &QtTerminalControl::on_error);
 }
@@ -208,7 +219,18 @@ void QtTerminalControl::set_InBufferCount(int n) {
 }
 
 int QtTerminalControl::OutBufferCount() const {
-    return PortOpen() ? static_cast<int>(port_.bytesToWrite()) : 0;
+    if (!PortOpen()) return 0;
+    const int in_driver = driver_queue_ ? driver_queue_(static_cast<int>(port_.handle())) : 0;
+    if (in_driver > 0) wake_when_drained(in_driver);
+    return static_cast<int>(port_.bytesToWrite()) + std::max(in_driver, 0);
+}
+
+void QtTerminalControl::wake_when_drained(int bytes_in_driver) const {
+    const qint64 baud = std::max<qint64>(port_.baudRate(), 1);
+    const qint64 ms =
+        std::max<qint64>(1, (bytes_in_driver * kBitsPerByte * 1000 + baud - 1) / baud);
+    if (drain_wake_.isActive() && drain_wake_.remainingTime() <= ms) return;
+    drain_wake_.start(std::chrono::milliseconds(ms));
 }
 
 void QtTerminalControl::set_OutBufferCount(int n) {

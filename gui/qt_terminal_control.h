@@ -15,6 +15,14 @@
 // TIOCSSERIAL) needs no privileges; where it is refused the port simply works
 // at the slower pace, so a failure is not reported.
 //
+// OutBufferCount() counts the bytes Qt still holds and those the driver still
+// holds for the line (TIOCOUTQ on the port's handle), so a wait for the output
+// to drain does not end while bytes are still on their way. The driver raises
+// no event when its queue empties; while it holds bytes the control keeps a
+// precise single-shot timer set for the moment the line should have sent them
+// (10 bits a byte at the port's baud rate), and that timer's event brings a
+// wait blocked in the event loop back to look again.
+//
 // A read, write or resource error closes the port and raises exactly one
 // OnComm with an error CommEvent; without that, a vanished device is
 // re-signalled by the port in a tight loop. Screen changes, focus requests and
@@ -23,6 +31,8 @@
 
 #include <QObject>
 #include <QSerialPort>
+#include <QTimer>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -71,6 +81,11 @@ class QtTerminalControl : public QObject, public terminal::ControlBase {
     // How many OnComm calls were raised (receive and error); for status and tests.
     quint64 comm_events_raised() const { return comm_events_raised_; }
 
+    // The bytes the driver holds for sending on the port with this handle;
+    // tests stand in for a serial driver (a pseudo-terminal holds none).
+    using DriverQueue = std::function<int(int handle)>;
+    void set_driver_queue(DriverQueue query) { driver_queue_ = std::move(query); }
+
   signals:
     void screenChanged();
     void focusRequested();
@@ -87,6 +102,7 @@ class QtTerminalControl : public QObject, public terminal::ControlBase {
     void fail(int comm_event);
     void raise_comm(int comm_event);
     void require_open(const char* what) const;
+    void wake_when_drained(int bytes_in_driver) const;
 
     const platform::PortTable& ports_;
     QSerialPort port_;
@@ -96,6 +112,8 @@ class QtTerminalControl : public QObject, public terminal::ControlBase {
     bool receive_pending_ = false;
     bool failed_ = false;
     quint64 comm_events_raised_ = 0;
+    DriverQueue driver_queue_;
+    mutable QTimer drain_wake_;
 };
 
 }  // namespace qvt::gui

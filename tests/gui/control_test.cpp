@@ -6,6 +6,7 @@
 #include "gui/qt_dialogs.h"
 #include "gui/qt_event_pump.h"
 #include "gui/qt_terminal_control.h"
+#include "tests/e2e/e2e_support.h"
 #include "tests/gui/gui_test_support.h"
 
 namespace qvt::gui {
@@ -59,6 +60,27 @@ TEST(QtTerminalControl, ClosedPortRefusesInputAndOutput) {
     EXPECT_THROW(term.set_Output("VER\r"), platform::TerminalError);
     EXPECT_EQ(term.InBufferCount(), 0);
     EXPECT_EQ(term.OutBufferCount(), 0);
+}
+
+// Bytes the driver still holds count as unsent, and the wait for the output to
+// drain ends when the line has sent them, not at the pump's idle wake-up.
+TEST(QtTerminalControl, OutputInTheDriverCountsUntilTheLineHasSentIt) {
+    test::PtyPeer peer;
+    test::NoPorts ports;
+    QtTerminalControl term(ports);
+    QtEventPump pump;
+    term.set_Device(peer.slave_path());
+    term.set_Settings("38400,n,8,1");
+    term.set_PortOpen(true);
+    const auto start = pump.now_ms();
+    term.set_driver_queue([&](int) {  // 96 bytes at 38400 baud: 25 ms on the line
+        return static_cast<int>(std::max<platform::Millis>(0, 96 - (pump.now_ms() - start) * 4));
+    });
+    EXPECT_GT(term.OutBufferCount(), 80);
+    while (term.OutBufferCount() > 0)
+        pump.wait_for_event(-1);
+    EXPECT_GE(pump.now_ms() - start, 24);
+    EXPECT_LT(pump.now_ms() - start, 200);  // the idle wake-up comes after a second
 }
 
 TEST(QtTerminalControl, OpeningAnUnknownOrMissingPortThrowsAUserText) {
