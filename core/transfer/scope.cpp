@@ -45,8 +45,8 @@ bool TransferScope::wait_prompt() {
     return d_.dialogue.TWait_Prompt(kAbortedWaitSeconds);
 }
 
-void TransferScope::finish(const std::string& result) {
-    d_.dialogs.MessageBox(kCaption, result, platform::MsgIcon::None, platform::MsgButtons::Ok);
+void TransferScope::finish(const std::string& result, const char* caption) {
+    d_.dialogs.MessageBox(caption, result, platform::MsgIcon::None, platform::MsgButtons::Ok);
     progress_.set_main_window_enabled(true);
     progress_.hide();
     transfer_mode_.reset();

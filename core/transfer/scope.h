@@ -54,7 +54,7 @@ class TransferScope {
     link::ReadLimits limits() const { return {-1, &d_.state.abort_request}; }
     // The result box, the dialog down, transfer_mode given back, a carriage
     // return for a fresh prompt, the ready state.
-    void finish(const std::string& result);
+    void finish(const std::string& result, const char* caption = kCaption);
 
   private:
     void restore() noexcept;
