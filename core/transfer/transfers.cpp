@@ -15,6 +15,14 @@ Transfers::Transfers(const TransferDeps& deps, TransferHooks h)
            [this](const std::string& action, const std::string& file) {
                histories.PrgFileHistory(action, file);
            }),
+      points(deps, hooks, progress, kPointKind,
+             [this](const std::string& action, const std::string& file) {
+                 histories.PointFileHistory(action, file);
+             }),
+      mbk(deps, hooks, progress, kMbkKind,
+          [this](const std::string& action, const std::string& file) {
+              histories.MbkFileHistory(action, file);
+          }),
       drops(deps, hooks) {}
 
 }  // namespace qvt::transfer

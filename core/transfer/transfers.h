@@ -2,9 +2,10 @@
 // program's operations.
 //
 // How it works: Transfers owns the progress dialog's model, the file
-// histories, the label list, the program save and load and the drop handler,
-// wired to one another (the transfers record their files in the histories,
-// the load fills the label list) and to the console and link they borrow.
+// histories, the label list, the program, point and MBK saves and loads and
+// the drop handler, wired to one another (the transfers record their files in
+// the histories, the load fills the label list) and to the console and link
+// they borrow.
 // TransferOperations is what the session hands the console's Operations as
 // the file operations, so the menus, hot keys, local commands SAVE and LOAD
 // and the label list's click reach this code.
@@ -19,6 +20,7 @@
 
 #include "core/console/operations.h"
 #include "core/transfer/context.h"
+#include "core/transfer/data_transfer.h"
 #include "core/transfer/dropped_files.h"
 #include "core/transfer/file_histories.h"
 #include "core/transfer/label_list.h"
@@ -41,11 +43,13 @@ class Transfers {
     LabelList labels;
     ProgramSave save;
     ProgramLoad load;
+    DataTransfer points;
+    DataTransfer mbk;
     DroppedFiles drops;
 };
 
 // The file operations of the console's menus, keys, local commands and
-// dropped files. Point and MBK files and the editors come later and say so.
+// dropped files. The editors come later and say so.
 class TransferOperations : public console::FileOperations {
   public:
     TransferOperations(Transfers& transfers, platform::Dialogs& dialogs)
@@ -55,10 +59,10 @@ class TransferOperations : public console::FileOperations {
     void Save68k() override { transfers_.save.Save68k(); }
     void Label_Read() override { transfers_.labels.Label_Read(); }
     void LabelListClick() override { transfers_.labels.ListView1Click(); }
-    void PLoad68k() override { not_yet("Point load"); }
-    void PSave2000() override { not_yet("Point save"); }
-    void MBKLoad2000() override { not_yet("MBK load"); }
-    void MBKSave2000() override { not_yet("MBK save"); }
+    void PLoad68k() override { transfers_.points.Load(); }
+    void PSave2000() override { transfers_.points.Save(); }
+    void MBKLoad2000() override { transfers_.mbk.Load(); }
+    void MBKSave2000() override { transfers_.mbk.Save(); }
     void Edit_Prg(int) override { not_yet("Program editing"); }
     void Edit_pnt(int) override { not_yet("Point editing"); }
     void Edit_Mbk(int) override { not_yet("MBK editing"); }
