@@ -12,6 +12,7 @@ using console::ListId;
 using console::Page;
 using platform::ScrollRequest;
 using platform::ShiftState;
+using Strings = std::vector<std::string>;
 
 constexpr ShiftState kNone{};
 constexpr ShiftState kCtrl{false, true, false};
@@ -19,58 +20,46 @@ constexpr ShiftState kShift{true, false, false};
 constexpr ShiftState kAlt{false, false, true};
 constexpr ShiftState kCtrlShift{true, true, false};
 
-// ---- editing table without Ctrl or Shift -----------------------------------------
-
-struct EditCase {
-    const char* name;
-    int key;
-    ShiftState shift;
-    int row, column;   // cursor before
-    std::string disp;  // everything written to the screen by the key
-    int row_after, column_after;
-};
-
-class PlainKeyTest : public ::testing::TestWithParam<EditCase> {};
-
-TEST_P(PlainKeyTest, EditsTheScreenAndSendsNothing) {
-    const EditCase& c = GetParam();
-    ConsoleRig rig;
-    rig.screen("10 A=1\r\n#LIST 10\r\n", c.row, c.column);
-    EXPECT_EQ(rig.type(c.key, c.shift), 0);  // always consumed
-    EXPECT_EQ(rig.term.disp_all(), c.disp);
-    EXPECT_EQ(rig.term.CursorRow(), c.row_after);
-    EXPECT_EQ(rig.term.CursorColumn(), c.column_after);
-    EXPECT_EQ(rig.term.sent(), "");
-    EXPECT_FALSE(rig.keys().local_echo());
-}
-
 const std::string kUp10 = [] {
     std::string s;
     for (int i = 0; i < 10; ++i)
         s += "\x1b[A";
     return s;
 }();
-const std::string kDown10 = [] {
-    std::string s;
+
+// ---- the editing keys: the screen changes, nothing is sent --------------------------
+
+TEST(Keyboard, PlainEditingKeys) {
+    struct Case {
+        int key;
+        ShiftState shift;
+        int row, column;   // cursor before
+        std::string disp;  // everything written to the screen by the key
+        int row_after, column_after;
+    };
+    std::string down10;
     for (int i = 0; i < 10; ++i)
-        s += "\x1b[B";
-    return s;
-}();
+        down10 += "\x1b[B";
+    for (const Case& c : std::vector<Case>{{vk::kTab, kNone, 2, 1, "\t", 2, 9},
+                                           {vk::kPrior, kNone, 15, 7, kUp10, 5, 1},
+                                           {vk::kNext, kNone, 1, 7, down10, 11, 1},
+                                           {vk::kEnd, kNone, 5, 7, "", 5, 1},  // empty line
+                                           {vk::kUp, kNone, 1, 3, "", 1, 3},
+                                           {vk::kUp, kNone, 2, 3, "\x1b[1A", 1, 3},
+                                           {vk::kDown, kNone, 25, 3, "\n", 25, 3},  // last row
+                                           {vk::kHome, kAlt, 2, 6, "", 2, 1}}) {    // Alt is plain
+        ConsoleRig rig;
+        rig.screen("10 A=1\r\n#LIST 10\r\n", c.row, c.column);
+        SCOPED_TRACE(c.key);
+        EXPECT_EQ(rig.type(c.key, c.shift), 0);  // always consumed
+        EXPECT_EQ(rig.term.disp_all(), c.disp);
+        EXPECT_EQ(rig.term.CursorRow(), c.row_after);
+        EXPECT_EQ(rig.term.CursorColumn(), c.column_after);
+        EXPECT_EQ(rig.term.sent(), "");
+    }
+}
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, PlainKeyTest,
-    ::testing::Values(EditCase{"Tab", vk::kTab, kNone, 2, 1, "\t", 2, 9},
-                      EditCase{"PgUp", vk::kPrior, kNone, 15, 7, kUp10, 5, 1},
-                      EditCase{"PgDn", vk::kNext, kNone, 1, 7, kDown10, 11, 1},
-                      EditCase{"Home", vk::kHome, kNone, 2, 6, "", 2, 1},
-                      EditCase{"EndOnEmptyLine", vk::kEnd, kNone, 5, 7, "", 5, 1},
-                      EditCase{"UpOnRow1", vk::kUp, kNone, 1, 3, "", 1, 3},
-                      EditCase{"Up", vk::kUp, kNone, 2, 3, "\x1b[1A", 1, 3},
-                      EditCase{"DownOnLastRow", vk::kDown, kNone, 25, 3, "\n", 25, 3},
-                      EditCase{"AltAloneIsPlain", vk::kHome, kAlt, 2, 6, "", 2, 1}),
-    [](const auto& param_info) { return std::string(param_info.param.name); });
-
-TEST(Keyboard, InsAndDelRewriteTheRestOfTheLine) {
+TEST(Keyboard, InsDelAndCtrlKUErase) {
     ConsoleRig rig;
     rig.screen("ABCD", 1, 2);
     rig.type(vk::kInsert);
@@ -79,6 +68,12 @@ TEST(Keyboard, InsAndDelRewriteTheRestOfTheLine) {
     rig.type(vk::kDelete);
     EXPECT_EQ(rig.row_text(1), "ACD");
     EXPECT_EQ(rig.term.CursorColumn(), 2);
+    rig.screen("\rABCDEF", 1, 3);  // over the line
+    rig.type('K', kCtrl);
+    EXPECT_EQ(rig.row_text(1), "AB");
+    rig.screen("\rABCDEF", 1, 3);
+    rig.type('U', kCtrl);
+    EXPECT_EQ(rig.row_text(1), "   DEF");
 }
 
 TEST(Keyboard, TypedCharactersAreEchoedLocallyUntilEnter) {
@@ -88,15 +83,12 @@ TEST(Keyboard, TypedCharactersAreEchoedLocallyUntilEnter) {
     EXPECT_EQ(rig.row_text(1), "list");
     rig.type(vk::kReturn);
     EXPECT_EQ(rig.term.sent(), "list\r");
-}
 
-TEST(Keyboard, ControlCharactersOneToSevenAreNotWritten) {
-    ConsoleRig rig;
-    rig.type('A', kCtrlShift, '\x01');  // falls to the plain table
-    EXPECT_EQ(rig.term.disp_all(), "");
-    EXPECT_FALSE(rig.keys().local_echo());
-    rig.type(8, kNone, '\b');  // Backspace is written: the emulation moves back
-    EXPECT_EQ(rig.term.disp_all(), "\b");
+    ConsoleRig controls;
+    controls.type('A', kCtrlShift, '\x01');  // one to seven are not written
+    EXPECT_EQ(controls.term.disp_all(), "");
+    controls.type(8, kNone, '\b');  // Backspace is written: the emulation moves back
+    EXPECT_EQ(controls.term.disp_all(), "\b");
 }
 
 TEST(Keyboard, EscResetsTheCounterAndDropsWaitingInput) {
@@ -111,45 +103,23 @@ TEST(Keyboard, EscResetsTheCounterAndDropsWaitingInput) {
     EXPECT_EQ(rig.term.InBufferCount(), 0);
 }
 
-TEST(Keyboard, AnyOtherPlainKeyRemovesTheSelectionButF8KeepsIt) {
+// ---- function keys ---------------------------------------------------------------------
+
+TEST(Keyboard, FunctionKeys) {
     ConsoleRig rig;
-    rig.term.set_SelStart(3);
     rig.term.set_SelLength(5);
-    rig.type(vk::F(8));
+    rig.type(vk::F(8));  // keeps the selection, which any other plain key removes
     EXPECT_EQ(rig.term.SelLength(), 5);
-    EXPECT_EQ(rig.ops.calls, std::vector<std::string>{"Break_Point(0)"});
-    rig.type(vk::kRight);
-    EXPECT_EQ(rig.term.SelLength(), 0);
-}
-
-struct FKeyCase {
-    int key;
-    std::vector<std::string> calls;
-};
-
-TEST(Keyboard, FunctionKeysPassTheGate) {
-    const std::vector<FKeyCase> rows = {{vk::F(6), {"clr_outp"}}, {vk::F(8), {"Break_Point(0)"}}};
-    for (const auto& row : rows) {
-        ConsoleRig rig;
-        rig.type(row.key);
-        EXPECT_EQ(rig.ops.calls, row.calls) << row.key;
-        ConsoleRig watching;
-        watching.state.watch_mode = 1;
-        watching.type(row.key);
-        EXPECT_TRUE(watching.ops.calls.empty()) << row.key;
-        EXPECT_EQ(watching.dialogs.last_text(), "Can not Execute (Watch Mode)");
-    }
-}
-
-TEST(Keyboard, F4ListsAndF5ClearsAlsoWithAlt) {
-    ConsoleRig rig;
+    rig.type(vk::F(6));
+    EXPECT_EQ(rig.ops.calls, (Strings{"Break_Point(0)", "clr_outp"}));
     rig.type(vk::F(4));
     EXPECT_EQ(rig.term.sent(), "LIST\r");
-    ConsoleRig other;
-    other.screen("some text", 1, 5);
-    other.type(vk::F(5), kAlt);
-    EXPECT_EQ(other.row_text(1), "");
-    EXPECT_EQ(other.term.CursorRow(), 1);
+
+    ConsoleRig clear;
+    clear.screen("some text", 1, 5);
+    clear.type(vk::F(5), kAlt);
+    EXPECT_EQ(clear.row_text(1), "");
+    EXPECT_EQ(clear.term.CursorRow(), 1);
 }
 
 TEST(Keyboard, HistoryHotKeysShowThePageAndToggleTheFocus) {
@@ -160,80 +130,45 @@ TEST(Keyboard, HistoryHotKeysShowThePageAndToggleTheFocus) {
     rig.type(vk::F(9));
     EXPECT_EQ(shell.current_page(), Page::TabSheet3);
     EXPECT_EQ(shell.focus(), Focus::ListBox2);
-    EXPECT_EQ(shell.list(ListId::ListBox2).current(), 0);
     EXPECT_EQ(shell.list(ListId::ListBox2).selected_indices(), std::vector<int>{0});
     int key = vk::F(9);
     rig.keys().CommKeyDown(key, kNone);  // F9 again, the list holding the focus
     EXPECT_EQ(shell.focus(), Focus::Terminal);
-
     rig.type(vk::F(10));  // empty point list: the page shows, the focus stays
     EXPECT_EQ(shell.current_page(), Page::TabSheet6);
     EXPECT_EQ(shell.focus(), Focus::Terminal);
+
+    rig.type(vk::F(2));  // an empty label list offers to read the labels
+    EXPECT_EQ(shell.current_page(), Page::TabSheet4);
+    EXPECT_EQ(rig.ops.calls, Strings{"LabelListClick"});
 }
 
-TEST(Keyboard, F2OffersToReadLabelsWhenTheListIsEmpty) {
-    ConsoleRig rig;
-    rig.type(vk::F(2));
-    EXPECT_EQ(rig.shell().current_page(), Page::TabSheet4);
-    EXPECT_EQ(rig.ops.calls, std::vector<std::string>{"LabelListClick"});
-    rig.shell().labels().set_rows({{"*A", "10"}});
-    rig.type(vk::F(2));
-    EXPECT_EQ(rig.shell().focus(), Focus::ListView1);
-    EXPECT_EQ(rig.shell().labels().selected(), 0);
-}
+// ---- Ctrl keys --------------------------------------------------------------------------
 
-// ---- editing table with Ctrl -----------------------------------------------------------
-
-struct CtrlCase {
-    const char* name;
-    int key;
-    std::vector<std::string> calls;
-    std::string sent;
-};
-
-class CtrlKeyTest : public ::testing::TestWithParam<CtrlCase> {};
-
-TEST_P(CtrlKeyTest, RunsItsOperationAlsoDuringAWatch) {
-    const CtrlCase& c = GetParam();
-    ConsoleRig rig;
-    rig.state.watch_mode = 1;  // Ctrl keys have no gate
-    int none = 0;
-    rig.keys().CommKeyDown(none, kNone);  // arms the local echo
-    EXPECT_EQ(rig.type(c.key, kCtrl), 0);
-    std::vector<std::string> calls = rig.ops.calls;
-    EXPECT_EQ(calls, c.calls);
-    EXPECT_EQ(rig.term.sent(), c.sent);
-    EXPECT_TRUE(rig.dialogs.messages().empty());
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, CtrlKeyTest,
-    ::testing::Values(CtrlCase{"B", 'B', {"Lineins(1)"}, ""},
-                      CtrlCase{"A", 'A', {"Quit_Watch", "Break_Point_Set_Controls"}, "\x01"},
-                      CtrlCase{
-                          "Bracket", vk::kOem6, {"Quit_Watch", "Break_Point_Set_Controls"}, "\x01"},
-                      CtrlCase{"Other", 'Q', {}, ""}),
-    [](const auto& param_info) { return std::string(param_info.param.name); });
-
-TEST(Keyboard, CtrlClipboardAndStopKeysClearTheLocalEcho) {
-    for (int key : {int('C'), int('V'), int('A')}) {
+TEST(Keyboard, CtrlKeysRunTheirOperationAlsoDuringAWatch) {
+    struct Case {
+        int key;
+        Strings calls;
+        std::string sent;
+        bool echo_after;
+    };
+    const Strings stop = {"Quit_Watch", "Break_Point_Set_Controls"};
+    for (const Case& c : std::vector<Case>{{'B', {"Lineins(1)"}, "", true},
+                                           {'A', stop, "\x01", false},
+                                           {vk::kOem6, stop, "\x01", false},
+                                           {'C', {"Copy_to_Clipboard(0)"}, "", false},
+                                           {'Q', {}, "", true}}) {
         ConsoleRig rig;
+        rig.state.watch_mode = 1;  // Ctrl keys have no gate
         int none = 0;
-        rig.keys().CommKeyDown(none, kNone);
-        ASSERT_TRUE(rig.keys().local_echo());
-        rig.type(key, kCtrl);
-        EXPECT_FALSE(rig.keys().local_echo()) << key;
+        rig.keys().CommKeyDown(none, kNone);  // arms the local echo
+        SCOPED_TRACE(c.key);
+        EXPECT_EQ(rig.type(c.key, kCtrl), 0);
+        EXPECT_EQ(rig.ops.calls, c.calls);
+        EXPECT_EQ(rig.term.sent(), c.sent);
+        EXPECT_EQ(rig.keys().local_echo(), c.echo_after);
+        EXPECT_TRUE(rig.dialogs.messages().empty());
     }
-}
-
-TEST(Keyboard, CtrlKAndUErase) {
-    ConsoleRig rig;
-    rig.screen("ABCDEF", 1, 3);
-    rig.type('K', kCtrl);
-    EXPECT_EQ(rig.row_text(1), "AB");
-    rig.screen("\rABCDEF", 1, 3);
-    rig.type('U', kCtrl);
-    EXPECT_EQ(rig.row_text(1), "   DEF");
 }
 
 TEST(Keyboard, CtrlScrollKeys) {
@@ -249,8 +184,6 @@ TEST(Keyboard, CtrlScrollKeys) {
         {vk::kPrior, 1, {}, ""},
         {vk::kNext, 1, down10, ""},
         {vk::kHome, 3, std::vector<ScrollRequest>(3, ScrollRequest::LineUp), kUp10.substr(0, 9)},
-        {vk::kEnd, 23, std::vector<ScrollRequest>(3, ScrollRequest::LineDown),
-         kDown10.substr(0, 9)},
     };
     for (const auto& r : rows) {
         ConsoleRig rig;
@@ -258,33 +191,21 @@ TEST(Keyboard, CtrlScrollKeys) {
         rig.type(r.key, kCtrl);
         EXPECT_EQ(rig.term.scroll_log(), r.scrolls) << r.key << " row " << r.row;
         EXPECT_EQ(rig.term.disp_all(), r.disp) << r.key << " row " << r.row;
-        if (!r.disp.empty()) {
-            EXPECT_EQ(rig.term.CursorColumn(), 1);
-        }
     }
 }
 
 TEST(Keyboard, CtrlEnterFocusesTheListOfThePageShowing) {
-    struct Row {
-        Page page;
-        Focus focus;
-    };
-    for (const Row& r :
-         {Row{Page::TabSheet1, Focus::ListBox1}, Row{Page::TabSheet4, Focus::ListView1},
-          Row{Page::TabSheet3, Focus::ListBox2}, Row{Page::TabSheet6, Focus::Terminal},
-          Row{Page::TabSheet7, Focus::Terminal}}) {
+    for (const auto& [page, focus] :
+         {std::pair{Page::TabSheet1, Focus::ListBox1}, std::pair{Page::TabSheet4, Focus::ListView1},
+          std::pair{Page::TabSheet3, Focus::ListBox2},
+          std::pair{Page::TabSheet6, Focus::Terminal}}) {
         ConsoleRig rig;
-        for (ListId id : {ListId::ListBox1, ListId::ListBox2, ListId::ListBox3, ListId::ListBox4}) {
+        for (ListId id : {ListId::ListBox1, ListId::ListBox2, ListId::ListBox3, ListId::ListBox4})
             rig.shell().list(id).set_items({"x", "y"});
-        }
-        rig.shell().show_page(r.page);
+        rig.shell().show_page(page);
         rig.type(vk::kReturn, kCtrl);
-        EXPECT_EQ(rig.shell().focus(), r.focus) << static_cast<int>(r.page);
+        EXPECT_EQ(rig.shell().focus(), focus) << static_cast<int>(page);
         EXPECT_EQ(rig.term.sent(), "");
-        if (r.focus == Focus::ListBox1) {
-            EXPECT_EQ(rig.shell().list(ListId::ListBox1).current(), 0);
-            EXPECT_TRUE(rig.shell().list(ListId::ListBox1).selected(0));
-        }
     }
 }
 
@@ -297,7 +218,7 @@ TEST(Keyboard, CtrlBracketRunsFromBelowTheLastLine) {
     EXPECT_EQ(rig.state.term_mode, 1);
 }
 
-// ---- editing table with Shift: selection -------------------------------------------------
+// ---- Shift: selection and the clipboard -------------------------------------------------
 
 TEST(Keyboard, SelectionRules) {
     struct Row {
@@ -335,6 +256,151 @@ TEST(Keyboard, ShiftInsWritesTheClipboardAndMovesTheAnchor) {
     EXPECT_EQ(rig.term.sent(), "");
     EXPECT_EQ(rig.keys().anchor_column(), 8);
     EXPECT_EQ(rig.keys().anchor_row(), 3);
+}
+
+// ---- terminal mode: keys pass through to the controller ---------------------------------
+
+TEST(PassThrough, OneCharacterPerKeyRelease) {
+    ConsoleRig rig;
+    rig.state.term_mode = 1;
+    // Nothing was released since start: the first character is held back.
+    int k = 'A';
+    rig.keys().PDQComm1KeyDown(k, kNone);
+    char c = 'a';
+    rig.keys().PDQComm1KeyPress(c);
+    EXPECT_EQ(rig.term.sent(), "");
+    rig.keys().PDQComm1KeyUp(k, kNone);
+    // A held key: two downs, two characters, one release at the end.
+    for (int i = 0; i < 2; ++i) {
+        k = 'B';
+        rig.keys().PDQComm1KeyDown(k, kNone);
+        c = 'b';
+        rig.keys().PDQComm1KeyPress(c);
+    }
+    EXPECT_EQ(rig.term.sent(), "b");
+    rig.keys().PDQComm1KeyUp(k, kNone);
+    rig.type('C', kNone, 'c');
+    EXPECT_EQ(rig.term.sent(), "bc");
+    EXPECT_EQ(rig.row_text(1), "");  // nothing echoed locally
+}
+
+TEST(PassThrough, Table) {
+    struct Row {
+        int key;
+        ShiftState shift;
+        char ch;
+        std::string sent;
+    };
+    for (const Row& r : std::vector<Row>{{vk::kTab, kNone, '\t', "\t"},  // once
+                                         {vk::kEscape, kNone, '\x1b', "\x1b"},
+                                         {vk::kReturn, kNone, '\r', "\r"},
+                                         {'A', kCtrl, '\x01', "\x01"},
+                                         {vk::kOem6, kCtrl, '\x1d', "\x01"},
+                                         {'X', kCtrl, '\x18', ""},
+                                         {vk::kLeft, kNone, 0, ""}}) {  // left to the control
+        ConsoleRig rig;
+        rig.state.term_mode = 1;
+        rig.state.echo_skip = 1;
+        int up = 0;
+        rig.keys().PDQComm1KeyUp(up, kNone);
+        rig.term.set_RThreshold(0);
+        rig.term.deliver("old");
+        rig.pump.process_pending();
+        rig.type(r.key, r.shift, r.ch);
+        SCOPED_TRACE(r.key);
+        EXPECT_EQ(rig.term.sent(), r.sent);
+        EXPECT_FALSE(rig.keys().pass_through());
+        EXPECT_TRUE(r.key != vk::kEscape || rig.term.InBufferCount() == 0);  // Esc drops input
+        EXPECT_TRUE(r.shift != kCtrl || r.sent.empty() || rig.state.echo_skip == 0);
+    }
+}
+
+TEST(PassThrough, CommKeyDownTransmitsTheKeyCode) {
+    ConsoleRig rig;
+    rig.state.term_mode = 1;
+    int key = vk::kReturn;
+    rig.keys().CommKeyDown(key, kNone);
+    key = 'A';
+    rig.keys().CommKeyDown(key, kCtrl);
+    EXPECT_EQ(rig.term.sent(), "\r\x01");
+    EXPECT_EQ(rig.ops.calls, Strings{"DisableBreakPointButton"});
+}
+
+TEST(PassThrough, NothingButCtrlAHappensWithThePortClosedOrDuringAWait) {
+    ConsoleRig rig;
+    rig.term.set_PortOpen(false);
+    EXPECT_EQ(rig.type(vk::kHome), vk::kHome);  // not consumed
+    ConsoleRig busy;
+    busy.state.transfer_mode = 1;
+    int key = vk::kReturn;
+    busy.keys().CommKeyDown(key, kNone);
+    EXPECT_EQ(key, vk::kReturn);
+    // Ctrl-A still reaches the controller, whose prompt ends any wait.
+    for (int stop : {int{'A'}, vk::kOem6}) {
+        key = stop;
+        busy.keys().CommKeyDown(key, kCtrl);
+        EXPECT_EQ(key, vk::kNone);
+    }
+    EXPECT_EQ(busy.term.sent(), "\x01\x01");
+}
+
+// A lost prompt after a typed program line: Ctrl-A typed meanwhile brings the
+// prompt that ends the wait.
+TEST(PassThrough, CtrlAEndsAWaitForALostPrompt) {
+    ConsoleRig rig;
+    rig.screen("100 A=1", 1, 8);
+    // The full line is answered; the prompt after the lone number is lost.
+    rig.term.set_line_responder([&](const std::string& line, Millis) {
+        if (line.find('=') != std::string::npos) rig.term.deliver("\r\n#");
+    });
+    rig.pump.post_at(rig.pump.now_ms() + 5000, [&] {
+        int k = 'A';
+        rig.keys().PDQComm1KeyDown(k, kCtrl);
+        rig.term.deliver("\r\n#");
+    });
+    rig.type(vk::kReturn, kNone, '\r');
+    EXPECT_EQ(rig.term.sent().rfind("100\r\x01", 0), 0u) << rig.term.sent();
+    EXPECT_EQ(rig.state.transfer_mode, 0);
+}
+
+// ---- the window's keys and the IME ------------------------------------------------------
+
+TEST(Keyboard, AltF4ClosesTheWindow) {
+    ConsoleRig rig;
+    int closes = 0;
+    rig.shell().hooks.close_window = [&] { ++closes; };
+    EXPECT_EQ(rig.type(vk::F(4), kAlt), 0);
+    EXPECT_EQ(closes, 1);
+    EXPECT_EQ(rig.term.sent(), "");
+}
+
+TEST(Keyboard, ImeBoxOpensWhenComposingAndWritesOnEnter) {
+    ConsoleRig rig;
+    EXPECT_EQ(rig.type(vk::kProcessKey), 0);
+    EXPECT_TRUE(rig.shell().ime_box_visible());
+    EXPECT_EQ(rig.shell().focus(), Focus::Edit4);
+    char c = 'x';
+    rig.keys().Edit4KeyPress(c, "");
+    EXPECT_EQ(c, 'x');  // ordinary characters go into the box
+    c = '\r';
+    rig.keys().Edit4KeyPress(c, "\x83\x65\x83\x58\x83\x67");
+    EXPECT_EQ(c, 0);
+    EXPECT_FALSE(rig.shell().ime_box_visible());
+    EXPECT_EQ(rig.shell().focus(), Focus::Terminal);
+    EXPECT_EQ(rig.ime.closes, 1);
+    rig.type(vk::kProcessKey);
+    c = '\x1b';  // Esc drops what was composed
+    rig.keys().Edit4KeyPress(c, "abc");
+    EXPECT_FALSE(rig.shell().ime_box_visible());
+    EXPECT_EQ(rig.ime.closes, 2);
+    EXPECT_EQ(rig.term.disp_all(), "\x83\x65\x83\x58\x83\x67");
+    EXPECT_EQ(rig.term.sent(), "");
+
+    ConsoleRig disabled;  // switched off: closed at once
+    disabled.ime_enabled = "0";
+    disabled.type(vk::kProcessKey);
+    EXPECT_FALSE(disabled.shell().ime_box_visible());
+    EXPECT_EQ(disabled.ime.closes, 1);
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 // of the run.
 #include <gtest/gtest.h>
 
-#include <map>
+#include <algorithm>
 #include <set>
 
 #include "core/startup/launcher.h"
@@ -11,6 +11,7 @@
 #include "tests/support/link_rig.h"
 
 namespace qvt::startup {
+
 namespace {
 
 using test::TempDir;
@@ -27,78 +28,68 @@ class TablePorts : public platform::PortTable {
 class FakeProcesses : public platform::Processes {
   public:
     std::optional<int> run_and_wait(const std::string& program,
-                                    const std::vector<std::string>& args,
-                                    std::string& error) override {
-        runs.push_back({program, args});
-        if (!startable) {
-            error = "not executable";
-            return std::nullopt;
-        }
+                                    const std::vector<std::string>& args, std::string&) override {
+        runs.push_back(program);
+        for (const auto& a : args)
+            runs.back() += " " + a;
         return 0;
     }
     bool is_file(const std::string& path) const override { return files.count(path) != 0; }
 
-    struct Run {
-        std::string program;
-        std::vector<std::string> args;
-    };
-    std::vector<Run> runs;
+    std::vector<std::string> runs;  // program and arguments
     std::set<std::string> files;
-    bool startable = true;
 };
 
+// Records what the launcher does to the other windows, one word per call.
 class RecordingHooks : public LauncherHooks {
   public:
     bool main_window_closing() override { return closing; }
     void set_main_geometry(const WindowGeometry& g) override { geometry = g; }
-    void park_main_window() override { ++parks; }
-    void apply_debug_switch(bool on) override { debug = on; }
-    void main_menu_en_ds(bool on) override { menus = on; }
+    void park_main_window() override { log("park"); }
+    void apply_debug_switch(bool on) override { log(on ? "debug+" : "debug-"); }
+    void main_menu_en_ds(bool on) override { log(on ? "menus+" : "menus-"); }
     void set_main_status_text(int panel, const std::string& text) override {
-        main_status[panel].push_back(text);
+        if (panel == 1) status = text;
     }
     int main_window_height() override { return 600; }
     void place_main_window(int t, int l, int tab) override {
-        top = t;
-        left = l;
-        tab_height = tab;
+        log("place " + std::to_string(t) + "," + std::to_string(l) + "," + std::to_string(tab));
     }
-    void show_main_window() override { main_shown = true; }
-    void set_main_lamp_yellow() override { lamp_yellow = true; }
-    void start_port_check() override { timer3 = true; }
-    void clear_terminal() override { ++clears; }
+    void show_main_window() override { log("show main"); }
+    void set_main_lamp_yellow() override { log("yellow"); }
+    void start_port_check() override { log("port check"); }
+    void clear_terminal() override { log("clear"); }
     void close_main_window() override {
-        ++main_closes;
+        log("close main");
         closing = true;
         if (on_main_close) on_main_close();
     }
-    void hide_launcher() override { launcher_hidden = true; }
-    void show_launcher_below_screen() override { ++launcher_below; }
-    void bring_launcher_to_front() override { ++raises; }
-    void close_launcher() override { ++launcher_closes; }
-    void end_program() override { ++ends; }
+    void hide_launcher() override { log("hide"); }
+    void show_launcher_below_screen() override { log("below"); }
+    void bring_launcher_to_front() override {}
+    void close_launcher() override { log("close"); }
+    void end_program() override { log("end"); }
     std::optional<int> choose_loader_port(const std::vector<std::string>& items,
                                           int selected) override {
         chooser_items = items;
-        chooser_selected = selected;
+        EXPECT_EQ(selected, 0);
         return chooser_answer;
     }
-    void show_settings() override { ++settings; }
-    void show_device_list() override { ++device_lists; }
-    void edit_program_offline() override { ++offline_edits; }
+    void show_settings() override {}
+    void show_device_list() override {}
+    void edit_program_offline() override {}
+
+    void log(const std::string& what) { calls.push_back(what); }
+    int count(const std::string& what) const {
+        return static_cast<int>(std::count(calls.begin(), calls.end(), what));
+    }
 
     bool closing = false;
     std::function<void()> on_main_close;
     WindowGeometry geometry{-1, -1, -1, -1};
-    int clears = 0, parks = 0, main_closes = 0, launcher_below = 0, raises = 0, launcher_closes = 0,
-        ends = 0, settings = 0, device_lists = 0, offline_edits = 0;
-    std::optional<bool> debug;
-    bool menus = false, main_shown = false, lamp_yellow = false, timer3 = false,
-         launcher_hidden = false;
-    std::map<int, std::vector<std::string>> main_status;
-    int top = -1, left = -1, tab_height = -1;
+    std::string status;  // the main window's port panel
+    std::vector<std::string> calls;
     std::vector<std::string> chooser_items;
-    int chooser_selected = -2;
     std::optional<int> chooser_answer;
 };
 
@@ -109,15 +100,12 @@ struct LauncherRig : test::LinkRig {
         env.screen_width = 1280;
         env.screen_height = 1024;
     }
-    Launcher& make() {
+    Launcher& shown() {
         launcher = std::make_unique<Launcher>(
             LauncherDeps{state, term, pump, dialogs, ports, processes, profile, hooks,
                          dir.path() / "qvtw2k.INI", env, "", "3.30.0"});
         launcher->FormCreate("qvtw2k");
-        return *launcher;
-    }
-    Launcher& shown() {
-        make().FormShow();
+        launcher->FormShow();
         return *launcher;
     }
     void one_usbrs_port(const std::string& com, bool controller) {
@@ -135,23 +123,15 @@ struct LauncherRig : test::LinkRig {
     std::unique_ptr<Launcher> launcher;
 };
 
-TEST(LauncherShow, FirstRunWithoutProfile) {
-    LauncherRig rig;
-    Launcher& l = rig.shown();
-    EXPECT_TRUE(l.profile_read());
-    EXPECT_EQ(rig.state.legacy_control, 0);
-    EXPECT_EQ(l.port_field(), "1");
-    EXPECT_EQ(l.baud_index(), 0);
-    EXPECT_EQ(l.entries(), std::vector<std::string>{"none"});
-    EXPECT_EQ(l.selected(), -1);
-    EXPECT_EQ(l.focus(), LauncherFocus::Button1);
-    EXPECT_EQ(rig.hooks.geometry, (WindowGeometry{0, 0, 600, 400}));
-    EXPECT_EQ(rig.hooks.debug, false);
-    EXPECT_EQ(rig.hooks.parks, 1);
-    EXPECT_TRUE(rig.dialogs.messages().empty());
-}
-
 TEST(LauncherShow, ProfileValuesReachTheWindows) {
+    LauncherRig first;  // no profile yet
+    Launcher& l0 = first.shown();
+    EXPECT_EQ(l0.port_field(), "1");
+    EXPECT_EQ(l0.entries(), std::vector<std::string>{"none"});
+    EXPECT_EQ(l0.focus(), LauncherFocus::Button1);
+    EXPECT_EQ(first.hooks.geometry, (WindowGeometry{0, 0, 600, 400}));
+    EXPECT_EQ(first.hooks.calls, (std::vector<std::string>{"park", "debug-"}));
+
     LauncherRig rig;
     rig.dir.write("qvtw2k.INI",
                   "[Form3]\r\nTop=10\r\nLeft=20\r\nWidth=700\r\nHeight=500\r\n"
@@ -162,7 +142,7 @@ TEST(LauncherShow, ProfileValuesReachTheWindows) {
     EXPECT_EQ(l.port_field(), "7");
     EXPECT_EQ(l.baud_index(), 1);
     EXPECT_EQ(l.status_text(2), "KVB Not Stop");
-    EXPECT_EQ(rig.hooks.debug, true);
+    EXPECT_EQ(rig.hooks.count("debug+"), 1);
     EXPECT_EQ(rig.hooks.geometry, (WindowGeometry{10, 20, 700, 500}));
     EXPECT_EQ(l.entries(), std::vector<std::string>{"COM12    KVB-410USB"});
     EXPECT_EQ(l.selected(), 0);
@@ -180,79 +160,48 @@ TEST(LauncherShow, BadIntegerIsReportedAndTheLauncherStillComesUp) {
     EXPECT_EQ(l.entries(), std::vector<std::string>{"none"});  // the search still ran
 }
 
-TEST(LauncherConnect, BothButtonsChoosePortBaudAndStatus) {
-    struct Case {
-        const char* name;
-        bool usbrs;  // Button9 on the one list entry, else Button1 on port field "5"
-        bool controller;
-        int radio;
-        int port;
-        std::string settings;
-        std::string status;
-        int vcp;
-    };
-    const Case cases[] = {
-        {"other 115200", false, false, 1, 5, "115200,n,8,1", "COM5 115200", 0},
-        {"KVB-410 forces 115200", true, true, 0, 12, "115200,n,8,1", "COM12    KVB-410USB", 1},
-        {"USB-RS follows radio", true, false, 1, 12, "115200,n,8,1", "COM12    USB-RS 115200", 1},
-    };
-    for (const Case& c : cases) {
+// Both buttons open the port their rule chose and hand over to the main window.
+TEST(LauncherConnect, BothButtonsOpenThePortAndHandOver) {
+    for (const bool usbrs : {false, true}) {
         LauncherRig rig;
-        if (c.usbrs) rig.one_usbrs_port("COM12", c.controller);
+        if (usbrs) rig.one_usbrs_port("COM12", true);
         Launcher& l = rig.shown();
-        l.set_baud_index(c.radio);
         l.set_port_field("5");
         rig.state.port_is_vcp = 7;
-        if (c.usbrs) {
-            l.Button9Click();
-        } else {
-            l.Button1Click();
-        }
-        EXPECT_TRUE(rig.term.PortOpen()) << c.name;
-        EXPECT_EQ(rig.term.CommPort(), c.port) << c.name;
-        EXPECT_EQ(rig.term.Settings(), c.settings) << c.name;
-        EXPECT_EQ(rig.state.com_port, std::to_string(c.port)) << c.name;
-        EXPECT_EQ(rig.state.port_is_vcp, c.vcp) << c.name;
-        EXPECT_EQ(rig.hooks.main_status[1].back(), c.status) << c.name;
-        EXPECT_TRUE(rig.hooks.timer3) << c.name;
-        EXPECT_TRUE(rig.hooks.main_shown && rig.hooks.launcher_hidden) << c.name;
-        EXPECT_FALSE(l.visible()) << c.name;
+        usbrs ? l.Button9Click() : l.Button1Click();
+        SCOPED_TRACE(usbrs);
+        EXPECT_EQ(rig.term.CommPort(), usbrs ? 12 : 5);
+        EXPECT_EQ(rig.term.Settings(), usbrs ? "115200,n,8,1" : "38400,n,8,1");
+        EXPECT_EQ(rig.state.com_port, usbrs ? "12" : "5");
+        EXPECT_EQ(rig.state.port_is_vcp, usbrs ? 1 : 0);
+        EXPECT_EQ(rig.hooks.status, usbrs ? "COM12    KVB-410USB" : "COM5 38400");
+        for (const char* step : {"menus+", "yellow", "clear", "show main", "hide", "port check"})
+            EXPECT_EQ(rig.hooks.count(step), 1) << step;
+        EXPECT_FALSE(l.visible());
     }
 }
 
-TEST(LauncherConnect, OpenDoesTheDisplaySetUpAndHandsOver) {
+TEST(LauncherConnect, OpenPlacesTheMainWindow) {
     LauncherRig rig;
-    rig.profile.form3_top = "33";
     Launcher& l = rig.shown();
     rig.profile.form3_top = "33";
     rig.profile.form3_left = "44";
     ASSERT_TRUE(l.Connect(3, 38400));
-    EXPECT_EQ(rig.term.Columns(), 150);
-    EXPECT_EQ(rig.term.Rows(), 200);
-    EXPECT_EQ(rig.term.InBufferSize(), 8192);
-    EXPECT_EQ(rig.term.Emulation(), 4);
-    EXPECT_EQ(rig.term.RThreshold(), 1);
-    EXPECT_EQ(rig.term.Handshaking(), 0);
-    EXPECT_FALSE(rig.term.RTSEnable());
     EXPECT_EQ(rig.state.baud_rate, "38400");
-    EXPECT_EQ(rig.state.connect_count, 1);
-    EXPECT_TRUE(rig.hooks.menus);
-    EXPECT_EQ(rig.hooks.top, 33);
-    EXPECT_EQ(rig.hooks.left, 44);
-    EXPECT_EQ(rig.hooks.tab_height, 100);  // "Panel2Top" 0: a sixth of 600
-    EXPECT_TRUE(rig.hooks.lamp_yellow);
-    EXPECT_EQ(rig.hooks.clears, 1);
+    EXPECT_EQ(rig.hooks.count("place 33,44,100"), 1);  // "Panel2Top" 0: a sixth of 600
     EXPECT_GT(rig.term.focus_count(), 0);
 }
 
 TEST(LauncherConnect, RefusedOpenSaysSoAndTheRetrySkipsTheDisplaySetUp) {
     LauncherRig rig;
     Launcher& l = rig.shown();
+    rig.state.com_port = "3";
     rig.term.set_open_error("busy");
-    EXPECT_FALSE(l.Connect(4, 38400));
-    ASSERT_EQ(rig.dialogs.messages().size(), 1u);
-    EXPECT_EQ(rig.state.connect_count, 1);
-    EXPECT_FALSE(rig.hooks.main_shown);
+    l.set_port_field("5");
+    l.Button1Click();
+    EXPECT_EQ(rig.dialogs.messages().size(), 1u);
+    EXPECT_EQ(rig.state.com_port, "3");  // the port it tried is not left behind
+    EXPECT_EQ(rig.hooks.count("show main") + rig.hooks.count("port check"), 0);
     EXPECT_TRUE(l.visible());
 
     rig.term.set_Columns(80);  // the set-up of the first attempt must not come again
@@ -261,61 +210,45 @@ TEST(LauncherConnect, RefusedOpenSaysSoAndTheRetrySkipsTheDisplaySetUp) {
     EXPECT_EQ(rig.state.connect_count, 2);
 }
 
+// With stop-at-connect the controller gets Ctrl-A, half a second, then VER.
+// The presence check may run inside that pause (the port's error event); its
+// message must name the port then.
 TEST(LauncherConnect, StopAtConnectSendsCtrlAWaitsThenVer) {
     for (const char* quit : {"1", "0"}) {
         LauncherRig rig;
         Launcher& l = rig.shown();
         rig.profile.quit_connecting = quit;
-        const auto start = rig.pump.now_ms();
-        ASSERT_TRUE(l.Connect(2, 38400));
+        std::string during_pause;
+        auto probe = rig.pump.create_timer();
+        probe->set_callback([&] { during_pause = rig.state.com_port; });
+        rig.term.set_responder([&](const std::string& chunk, platform::Millis) {
+            if (chunk == "\x01") probe->start(100, false);
+        });
+        l.set_port_field("5");
+        l.Button1Click();
         rig.pump.process_pending();
         if (std::string(quit) == "1") {
             EXPECT_EQ(rig.term.sent(), "\x01VER\r");
-            EXPECT_GE(rig.pump.now_ms() - start, 500);
+            EXPECT_GE(rig.pump.now_ms(), 500);
+            EXPECT_EQ(during_pause, "5");
         } else {
             EXPECT_EQ(rig.term.sent(), "");
         }
     }
 }
 
-// The presence check may run inside the pause after Ctrl-A (the port's error
-// event); its message must name the port then, and a refused open must not
-// leave the port it tried behind.
-TEST(LauncherConnect, PortIsNamedDuringTheStopPauseAndNotAfterARefusal) {
-    LauncherRig rig;
-    Launcher& l = rig.shown();
-    rig.state.com_port = "3";
-    rig.term.set_open_error("busy");
-    l.set_port_field("5");
-    l.Button1Click();
-    EXPECT_EQ(rig.state.com_port, "3");
-    EXPECT_FALSE(rig.hooks.timer3);
-
-    rig.profile.quit_connecting = "1";
-    std::string during_pause;
-    auto probe = rig.pump.create_timer();
-    probe->set_callback([&] { during_pause = rig.state.com_port; });
-    rig.term.set_responder([&](const std::string& chunk, platform::Millis) {
-        if (chunk == "\x01") probe->start(100, false);
-    });
-    l.Button1Click();
-    EXPECT_EQ(during_pause, "5");
-    EXPECT_EQ(rig.state.com_port, "5");
-    EXPECT_TRUE(rig.hooks.timer3);
-}
-
-TEST(LauncherButtons, SelectionRulesOfConnectAndSetToCom) {
+TEST(LauncherButtons, SelectionAndPortFieldRules) {
     LauncherRig rig;
     Launcher& l = rig.shown();  // "none" only, nothing selected
     l.Button9Click();
     EXPECT_EQ(rig.dialogs.last_text(), "select item");
-    l.Button4Click();
-    EXPECT_EQ(rig.dialogs.last_text(), "select item");
     l.set_selected(0);  // "none"
     l.Button4Click();
     EXPECT_EQ(rig.dialogs.last_text(), "invalid COM number");
-    l.Button9Click();  // no "COM": nothing further
-    EXPECT_FALSE(rig.term.PortOpen());
+    l.set_port_field("x");
+    l.Button1Click();
+    EXPECT_EQ(rig.dialogs.last_text(), "'x' is not a valid integer value");
+    EXPECT_EQ(rig.state.connect_count, 0);
 
     LauncherRig rig2;
     rig2.one_usbrs_port("COM12", false);
@@ -328,73 +261,42 @@ TEST(LauncherButtons, SelectionRulesOfConnectAndSetToCom) {
     EXPECT_TRUE(rig2.term.PortOpen());
 }
 
-TEST(LauncherButtons, PortFieldThatIsNoNumberIsRefused) {
-    LauncherRig rig;
-    Launcher& l = rig.shown();
-    l.set_port_field("x");
-    l.Button1Click();
-    EXPECT_EQ(rig.dialogs.last_text(), "'x' is not a valid integer value");
-    EXPECT_FALSE(rig.term.PortOpen());
-    EXPECT_EQ(rig.state.connect_count, 0);
-}
-
-TEST(SystemLoader, RunsTheToolFromTheProgramFolderAndWaits) {
+// The tool is looked for under each of its names in the program's folder;
+// with USB-RS ports the chooser decides the port, and without a port nothing runs.
+TEST(SystemLoader, RunsTheToolOnTheChosenPortAndWaits) {
     struct Case {
-        std::set<std::string> files;
-        std::string expect;
+        std::vector<std::string> files;
+        bool usbrs;
+        std::optional<int> answer;
+        std::string run;  // with the folder left out; empty: none
+        std::string said;
     };
-    LauncherRig probe;
-    const std::string bin = probe.env.exe_dir.string();
-    for (const Case& c : {Case{{bin + "/kestrel", bin + "/kestrel.exe"}, bin + "/kestrel"},
-                          Case{{bin + "/kestrel.exe"}, bin + "/kestrel.exe"}}) {
+    const std::string none;
+    for (const Case& c : std::vector<Case>{
+             {{"kestrel", "kestrel.exe"}, false, {}, "kestrel /A=1 /P=5", kLoaderComplete},
+             {{"kestrel.exe"}, false, {}, "kestrel.exe /A=1 /P=5", kLoaderComplete},
+             {{}, false, {}, none, kLoaderMissing2},
+             {{"kestrel"}, true, std::nullopt, none, none},
+             {{"kestrel"}, true, -1, none, kLoaderNoPort},
+             {{"kestrel"}, true, 0, "kestrel /A=1 /P=12", kLoaderComplete},
+             {{"kestrel"}, true, 1, "kestrel /A=1 /P=5", kLoaderComplete}}) {
         LauncherRig rig;
-        rig.env.exe_dir = bin;
-        rig.processes.files = c.files;
+        const std::string bin = rig.env.exe_dir.string() + "/";
+        for (const auto& f : c.files)
+            rig.processes.files.insert(bin + f);
+        if (c.usbrs) rig.one_usbrs_port("COM12", false);
         Launcher& l = rig.shown();
         l.set_port_field("5");
-        l.Button5Click();
-        ASSERT_EQ(rig.processes.runs.size(), 1u);
-        EXPECT_EQ(rig.processes.runs[0].program, c.expect);
-        EXPECT_EQ(rig.processes.runs[0].args, (std::vector<std::string>{"/A=1", "/P=5"}));
-        EXPECT_EQ(rig.dialogs.messages().back().icon, platform::MsgIcon::Information);
-        EXPECT_EQ(rig.dialogs.last_text(), kLoaderComplete);
-    }
-}
-
-TEST(SystemLoader, MissingToolGivesTwoMessages) {
-    LauncherRig rig;
-    Launcher& l = rig.shown();
-    l.Button5Click();
-    EXPECT_TRUE(rig.processes.runs.empty());
-    ASSERT_EQ(rig.dialogs.messages().size(), 2u);
-    EXPECT_EQ(rig.dialogs.messages()[0].text, kLoaderMissing1);
-    EXPECT_EQ(rig.dialogs.messages()[1].text, kLoaderMissing2);
-}
-
-TEST(SystemLoader, ChooserDecidesThePortWhenUsbrsPortsExist) {
-    struct Case {
-        std::optional<int> answer;
-        std::optional<std::string> port;  // nothing: no run
-        bool says_why;
-    };
-    for (const Case& c : {Case{std::nullopt, std::nullopt, false}, Case{-1, std::nullopt, true},
-                          Case{0, "12", false}, Case{1, "3", false}}) {
-        LauncherRig rig;
-        rig.one_usbrs_port("COM12", false);
-        rig.processes.files = {(rig.env.exe_dir / "kestrel").string()};
-        Launcher& l = rig.shown();
-        l.set_port_field("3");
         rig.hooks.chooser_answer = c.answer;
         l.Button5Click();
-        EXPECT_EQ(rig.hooks.chooser_items, (std::vector<std::string>{"COM12    USB-RS", "COM3  "}));
-        EXPECT_EQ(rig.hooks.chooser_selected, 0);
-        if (c.port) {
-            ASSERT_EQ(rig.processes.runs.size(), 1u);
-            EXPECT_EQ(rig.processes.runs[0].args[1], "/P=" + *c.port);
-        } else {
-            EXPECT_TRUE(rig.processes.runs.empty());
+        SCOPED_TRACE(c.run);
+        EXPECT_EQ(rig.processes.runs,
+                  c.run.empty() ? std::vector<std::string>{} : std::vector{bin + c.run});
+        EXPECT_EQ(rig.dialogs.last_text(), c.said);
+        if (c.usbrs) {
+            EXPECT_EQ(rig.hooks.chooser_items,
+                      (std::vector<std::string>{"COM12    USB-RS", "COM5  "}));
         }
-        EXPECT_EQ(rig.dialogs.last_text() == kLoaderNoPort, c.says_why);
     }
 }
 
@@ -404,20 +306,16 @@ TEST(LauncherEnd, ClosingTheMainWindowEndsTheProgramThroughTheLauncher) {
     ASSERT_TRUE(l.Connect(1, 38400));
     rig.hooks.closing = true;  // the main window's close handler ran
     l.main_window_closed();
-    EXPECT_EQ(rig.hooks.launcher_below, 1);
-    EXPECT_EQ(rig.hooks.launcher_closes, 1);
-    EXPECT_EQ(rig.hooks.ends, 1);
-    EXPECT_EQ(rig.hooks.parks, 1);  // the show did not run its start-up steps again
-}
+    for (const char* step : {"below", "close", "end", "park"})  // the show's start-up: once
+        EXPECT_EQ(rig.hooks.count(step), 1) << step;
 
-TEST(LauncherEnd, ExitClosesTheMainWindowFirst) {
-    LauncherRig rig;
-    Launcher& l = rig.shown();
-    rig.hooks.on_main_close = [&] { l.main_window_closed(); };
-    l.FormCloseQuery();
-    EXPECT_EQ(rig.hooks.main_closes, 1);
-    EXPECT_EQ(rig.hooks.launcher_below, 0);  // the launcher was visible: it ends by itself
-    EXPECT_EQ(rig.hooks.ends, 1);
+    LauncherRig exiting;  // Exit on the launcher closes the main window first
+    Launcher& e = exiting.shown();
+    exiting.hooks.on_main_close = [&] { e.main_window_closed(); };
+    e.FormCloseQuery();
+    EXPECT_EQ(exiting.hooks.count("close main"), 1);
+    EXPECT_EQ(exiting.hooks.count("below"), 0);  // the launcher was visible: it ends by itself
+    EXPECT_EQ(exiting.hooks.count("end"), 1);
 }
 
 }  // namespace
