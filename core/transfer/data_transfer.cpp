@@ -188,7 +188,7 @@ void DataTransfer::Save() {
         d_.state.abort_request = 0;
         d_.state.max_rx_chunk = 0;
         d_.shell.clear_memo();
-        d_.shell.append_memo("[" + std::string(kind_.save_action) + "]" + name + "\r\n");
+        d_.shell.append_memo('[' + std::string(kind_.save_action) + "]" + name + "\r\n");
         d_.shell.set_status_text(2, "");
         if (record_history_) record_history_(kind_.save_action, name);
 
