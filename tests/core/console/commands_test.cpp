@@ -94,12 +94,6 @@ TEST(Enter, NumberedLineGoesOutInTwoExchangesWithoutTerminalMode) {
     EXPECT_EQ(rig.term.disp_all().find("ok"), rig.term.disp_all().rfind("ok"));
     EXPECT_NE(rig.term.disp_all().find("\r\nok\r\n"), std::string::npos);
     EXPECT_EQ(rig.shell().lamp(), Lamp::Lime);
-
-    ConsoleRig hex;  // a hexadecimal step number is sent in decimal
-    hex.answer_with_prompt();
-    hex.screen("$1F PRINT 1", 1, 1);
-    hex.type(vk::kReturn);
-    EXPECT_EQ(hex.term.sent(), "31\r$1F PRINT 1\r");
 }
 
 TEST(Enter, LocalCommandRunsHereAndStaysInTheHistory) {
@@ -253,22 +247,6 @@ TEST(History, DelRemovesTheSelectionAfterConfirming) {
     rig.console.commands.ListBox1KeyDown(key, kCtrl);  // clears all
     EXPECT_TRUE(list.empty());
     EXPECT_EQ(rig.shell().focus(), Focus::Terminal);
-}
-
-TEST(History, EnterPutsTheEntryOnTheTerminalForEditing) {
-    ConsoleRig rig;
-    auto& list = rig.shell().list(ListId::ListBox1);
-    list.set_items({"LIST 10", "RUN"});
-    rig.shell().focus_list_at_top(ListId::ListBox1);
-    list.set_current(1);
-    int key = vk::kReturn;
-    rig.console.commands.ListBox1KeyDown(key, kNone);
-    EXPECT_EQ(key, 0);
-    EXPECT_EQ(rig.row_text(1), "#RUN");
-    EXPECT_EQ(rig.term.CursorColumn(), 6);
-    EXPECT_EQ(rig.term.sent(), "");
-    EXPECT_EQ(rig.shell().focus(), Focus::Terminal);
-    EXPECT_TRUE(list.selected_indices().empty());
 }
 
 }  // namespace

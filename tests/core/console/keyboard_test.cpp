@@ -8,8 +8,6 @@ namespace {
 
 namespace vk = console::vk;
 using console::Focus;
-using console::ListId;
-using console::Page;
 using platform::ScrollRequest;
 using platform::ShiftState;
 using Strings = std::vector<std::string>;
@@ -122,27 +120,6 @@ TEST(Keyboard, FunctionKeys) {
     EXPECT_EQ(clear.term.CursorRow(), 1);
 }
 
-TEST(Keyboard, HistoryHotKeysShowThePageAndToggleTheFocus) {
-    ConsoleRig rig;
-    auto& shell = rig.shell();
-    shell.list(ListId::ListBox2).set_items({"a.Q2K", "b.Q2K"});
-    shell.list(ListId::ListBox2).set_current(1);
-    rig.type(vk::F(9));
-    EXPECT_EQ(shell.current_page(), Page::TabSheet3);
-    EXPECT_EQ(shell.focus(), Focus::ListBox2);
-    EXPECT_EQ(shell.list(ListId::ListBox2).selected_indices(), std::vector<int>{0});
-    int key = vk::F(9);
-    rig.keys().CommKeyDown(key, kNone);  // F9 again, the list holding the focus
-    EXPECT_EQ(shell.focus(), Focus::Terminal);
-    rig.type(vk::F(10));  // empty point list: the page shows, the focus stays
-    EXPECT_EQ(shell.current_page(), Page::TabSheet6);
-    EXPECT_EQ(shell.focus(), Focus::Terminal);
-
-    rig.type(vk::F(2));  // an empty label list offers to read the labels
-    EXPECT_EQ(shell.current_page(), Page::TabSheet4);
-    EXPECT_EQ(rig.ops.calls, Strings{"LabelListClick"});
-}
-
 // ---- Ctrl keys --------------------------------------------------------------------------
 
 TEST(Keyboard, CtrlKeysRunTheirOperationAlsoDuringAWatch) {
@@ -191,21 +168,6 @@ TEST(Keyboard, CtrlScrollKeys) {
         rig.type(r.key, kCtrl);
         EXPECT_EQ(rig.term.scroll_log(), r.scrolls) << r.key << " row " << r.row;
         EXPECT_EQ(rig.term.disp_all(), r.disp) << r.key << " row " << r.row;
-    }
-}
-
-TEST(Keyboard, CtrlEnterFocusesTheListOfThePageShowing) {
-    for (const auto& [page, focus] :
-         {std::pair{Page::TabSheet1, Focus::ListBox1}, std::pair{Page::TabSheet4, Focus::ListView1},
-          std::pair{Page::TabSheet3, Focus::ListBox2},
-          std::pair{Page::TabSheet6, Focus::Terminal}}) {
-        ConsoleRig rig;
-        for (ListId id : {ListId::ListBox1, ListId::ListBox2, ListId::ListBox3, ListId::ListBox4})
-            rig.shell().list(id).set_items({"x", "y"});
-        rig.shell().show_page(page);
-        rig.type(vk::kReturn, kCtrl);
-        EXPECT_EQ(rig.shell().focus(), focus) << static_cast<int>(page);
-        EXPECT_EQ(rig.term.sent(), "");
     }
 }
 
@@ -315,18 +277,18 @@ TEST(PassThrough, Table) {
     }
 }
 
-TEST(PassThrough, CommKeyDownTransmitsTheKeyCode) {
-    ConsoleRig rig;
-    rig.state.term_mode = 1;
-    int key = vk::kReturn;
-    rig.keys().CommKeyDown(key, kNone);
-    key = 'A';
-    rig.keys().CommKeyDown(key, kCtrl);
-    EXPECT_EQ(rig.term.sent(), "\r\x01");
-    EXPECT_EQ(rig.ops.calls, Strings{"DisableBreakPointButton"});
-}
+// In terminal mode the key code itself goes out; with the port closed or
+// during a wait nothing but Ctrl-A does.
+TEST(PassThrough, CommKeyDownTransmitsOnlyCtrlADuringAWait) {
+    ConsoleRig term;
+    term.state.term_mode = 1;
+    int enter = vk::kReturn;
+    term.keys().CommKeyDown(enter, kNone);
+    int ctrl_a = 'A';
+    term.keys().CommKeyDown(ctrl_a, kCtrl);
+    EXPECT_EQ(term.term.sent(), "\r\x01");
+    EXPECT_EQ(term.ops.calls, Strings{"DisableBreakPointButton"});
 
-TEST(PassThrough, NothingButCtrlAHappensWithThePortClosedOrDuringAWait) {
     ConsoleRig rig;
     rig.term.set_PortOpen(false);
     EXPECT_EQ(rig.type(vk::kHome), vk::kHome);  // not consumed

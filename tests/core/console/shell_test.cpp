@@ -13,11 +13,9 @@
 namespace qvt::test {
 namespace {
 
-using console::Focus;
 using console::Lamp;
 using console::ListId;
 using console::MenuItem;
-using console::Page;
 
 bool enable_set_is(const console::MainShell& shell, bool on) {
     for (const auto& e : console::kMenuTable) {
@@ -70,12 +68,10 @@ TEST(MainShell, ReadyAndBusyFollowWatchModeOnly) {
         EXPECT_TRUE(shell.menu_enabled(MenuItem::QUIT1));
         EXPECT_EQ(shell.pages_enabled(), watch);
         EXPECT_EQ(shell.lamp(), Lamp::Red);
-        EXPECT_EQ(shell.status_text(3), "");
 
         shell.termmode_menu_enable();
         EXPECT_TRUE(enable_set_is(shell, watch ? false : true));
         EXPECT_EQ(shell.lamp(), watch ? Lamp::Red : Lamp::Lime);
-        EXPECT_EQ(shell.status_text(3), watch ? "" : std::string(console::kHintReady));
         EXPECT_TRUE(shell.pages_enabled());
     }
 }
@@ -109,42 +105,6 @@ TEST(MenuActions, GatedEntryRefusedInTerminalModeButStopWorks) {
     EXPECT_EQ(rig.term.sent(), "\x01");
     rig.console.menu.activate(MenuItem::BreakPoint1);  // not gated
     EXPECT_EQ(rig.ops.calls, (std::vector<std::string>{"Break_Point(0)"}));
-}
-
-// ---- pages and lists ---------------------------------------------------------------------
-
-TEST(MainShell, PageChangeRefusedInTerminalModeAllowedDuringTransferAndWatch) {
-    ConsoleRig rig;
-    auto& shell = rig.shell();
-    rig.state.term_mode = 1;
-    EXPECT_FALSE(shell.PageControl1Changing(Page::TabSheet3));
-    EXPECT_EQ(shell.current_page(), Page::TabSheet1);
-    EXPECT_EQ(rig.dialogs.last_text(), "Can not Execute (Terminal Mode)");
-    rig.state.term_mode = 0;
-    rig.state.transfer_mode = 1;
-    rig.state.watch_mode = 1;
-    EXPECT_TRUE(shell.PageControl1Changing(Page::TabSheet6));
-    EXPECT_EQ(shell.current_page(), Page::TabSheet6);
-    EXPECT_EQ(rig.dialogs.messages().size(), 1u);
-}
-
-TEST(MainShell, EnteringAndLeavingTheLists) {
-    ConsoleRig rig;
-    auto& shell = rig.shell();
-    shell.set_focus(Focus::ListBox1);  // port open, nothing to show: refused
-    EXPECT_EQ(shell.focus(), Focus::Terminal);
-    shell.list(ListId::ListBox1).set_items({"LIST", "RUN"});
-    shell.PageControl1MouseDown();  // page "Command (F3)" shows
-    EXPECT_EQ(shell.focus(), Focus::ListBox1);
-    EXPECT_TRUE(shell.list(ListId::ListBox1).selected(0));
-    EXPECT_EQ(shell.lamp(), Lamp::Grey);
-    shell.focus_terminal();
-    EXPECT_EQ(shell.list(ListId::ListBox1).current(), -1);
-    EXPECT_EQ(shell.lamp(), Lamp::Lime);
-    rig.state.watch_mode = 1;  // during a watch the lamp stays as the watch set it
-    shell.set_focus(Focus::ListBox1);
-    shell.focus_terminal();
-    EXPECT_EQ(shell.lamp(), Lamp::Grey);
 }
 
 TEST(MainShell, TerminalPaneHeightSetsScrollRows) {
