@@ -45,7 +45,6 @@ TEST(Enter, CleansTheLineAndSendsItAsACommand) {
                                            {"LOADX", 0, "LOADX"}}) {  // not a local command
         ConsoleRig rig;
         rig.state.bp_mode = static_cast<std::uint8_t>(c.bp_mode);
-        rig.state.max_rx_chunk = 9;
         rig.screen("junk above\r\n" + c.screen_line, 2, 3);
         SCOPED_TRACE(c.screen_line);
         EXPECT_EQ(rig.type(vk::kReturn), 0);
@@ -54,7 +53,6 @@ TEST(Enter, CleansTheLineAndSendsItAsACommand) {
         EXPECT_EQ(rig.ops.calls, c.calls);
         EXPECT_EQ(rig.state.term_mode, 1);
         EXPECT_EQ(rig.state.echo_skip, 1);
-        EXPECT_EQ(rig.state.max_rx_chunk, 0);
         EXPECT_EQ(rig.shell().memo_text(), "\r\n[Ent]" + c.sent);
     }
 }

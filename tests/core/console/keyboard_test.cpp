@@ -8,7 +8,6 @@ namespace {
 
 namespace vk = console::vk;
 using console::Focus;
-using platform::ScrollRequest;
 using platform::ShiftState;
 using Strings = std::vector<std::string>;
 
@@ -17,13 +16,6 @@ constexpr ShiftState kCtrl{false, true, false};
 constexpr ShiftState kShift{true, false, false};
 constexpr ShiftState kAlt{false, false, true};
 constexpr ShiftState kCtrlShift{true, true, false};
-
-const std::string kUp10 = [] {
-    std::string s;
-    for (int i = 0; i < 10; ++i)
-        s += "\x1b[A";
-    return s;
-}();
 
 // ---- the editing keys: the screen changes, nothing is sent --------------------------
 
@@ -35,11 +27,13 @@ TEST(Keyboard, PlainEditingKeys) {
         std::string disp;  // everything written to the screen by the key
         int row_after, column_after;
     };
-    std::string down10;
-    for (int i = 0; i < 10; ++i)
+    std::string up10, down10;
+    for (int i = 0; i < 10; ++i) {
+        up10 += "\x1b[A";
         down10 += "\x1b[B";
+    }
     for (const Case& c : std::vector<Case>{{vk::kTab, kNone, 2, 1, "\t", 2, 9},
-                                           {vk::kPrior, kNone, 15, 7, kUp10, 5, 1},
+                                           {vk::kPrior, kNone, 15, 7, up10, 5, 1},
                                            {vk::kNext, kNone, 1, 7, down10, 11, 1},
                                            {vk::kEnd, kNone, 5, 7, "", 5, 1},  // empty line
                                            {vk::kUp, kNone, 1, 3, "", 1, 3},
@@ -89,15 +83,13 @@ TEST(Keyboard, TypedCharactersAreEchoedLocallyUntilEnter) {
     EXPECT_EQ(controls.term.disp_all(), "\b");
 }
 
-TEST(Keyboard, EscResetsTheCounterAndDropsWaitingInput) {
+TEST(Keyboard, EscDropsWaitingInput) {
     ConsoleRig rig;
-    rig.state.max_rx_chunk = 40;
     rig.term.set_RThreshold(0);  // keep the bytes waiting
     rig.term.deliver("garbage");
     rig.pump.process_pending();
     ASSERT_GT(rig.term.InBufferCount(), 0);
     rig.type(vk::kEscape);
-    EXPECT_EQ(rig.state.max_rx_chunk, 0);
     EXPECT_EQ(rig.term.InBufferCount(), 0);
 }
 
@@ -145,29 +137,6 @@ TEST(Keyboard, CtrlKeysRunTheirOperationAlsoDuringAWatch) {
         EXPECT_EQ(rig.term.sent(), c.sent);
         EXPECT_EQ(rig.keys().local_echo(), c.echo_after);
         EXPECT_TRUE(rig.dialogs.messages().empty());
-    }
-}
-
-TEST(Keyboard, CtrlScrollKeys) {
-    struct Row {
-        int key, row;
-        std::vector<ScrollRequest> scrolls;
-        std::string disp;
-    };
-    const std::vector<ScrollRequest> up10(10, ScrollRequest::LineUp);
-    const std::vector<ScrollRequest> down10(10, ScrollRequest::LineDown);
-    const std::vector<Row> rows = {
-        {vk::kPrior, 5, up10, ""},
-        {vk::kPrior, 1, {}, ""},
-        {vk::kNext, 1, down10, ""},
-        {vk::kHome, 3, std::vector<ScrollRequest>(3, ScrollRequest::LineUp), kUp10.substr(0, 9)},
-    };
-    for (const auto& r : rows) {
-        ConsoleRig rig;
-        rig.screen("", r.row, 4);
-        rig.type(r.key, kCtrl);
-        EXPECT_EQ(rig.term.scroll_log(), r.scrolls) << r.key << " row " << r.row;
-        EXPECT_EQ(rig.term.disp_all(), r.disp) << r.key << " row " << r.row;
     }
 }
 
