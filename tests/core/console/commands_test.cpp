@@ -209,21 +209,6 @@ TEST(History, NoDuplicatesMostRecentFirstAtMostOneHundredAndOne) {
     EXPECT_EQ(history(rig).back(), "C98");
 }
 
-TEST(History, InsSortsAscendingDescendingAscending) {
-    ConsoleRig rig;
-    rig.shell().list(ListId::ListBox1).set_items({"b", "C", "a"});
-    const Strings asc = {"a", "b", "C"};
-    for (const auto& expected : {asc, Strings{"C", "b", "a"}, asc}) {
-        int key = vk::kInsert;
-        rig.console.commands.ListBox1KeyDown(key, kNone);
-        EXPECT_EQ(history(rig), expected);
-    }
-    rig.console.commands.SetHistory("d");  // a new entry restarts with ascending
-    int key = vk::kInsert;
-    rig.console.commands.ListBox1KeyDown(key, kNone);
-    EXPECT_EQ(history(rig), (Strings{"a", "b", "C", "d"}));
-}
-
 TEST(History, DelRemovesTheSelectionAfterConfirming) {
     ConsoleRig rig;
     auto& list = rig.shell().list(ListId::ListBox1);
