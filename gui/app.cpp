@@ -65,7 +65,9 @@ App::App(const AppOptions& options)
       processes_(options.processes != nullptr ? *options.processes : own_processes_),
       location_(startup::profile_location(options.executable)),
       executable_(options.executable),
-      session_({term_, pump_, dialogs_, clipboard_, ports_.table}, lifecycle_glue_),
+      session_({term_, pump_, dialogs_, clipboard_, ports_.table, &processes_,
+                executable_.parent_path().string()},
+               lifecycle_glue_),
       listen_for_requests_(options.listen_for_requests) {
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -13,13 +13,22 @@ Session::Session(const SessionPlatform& p, link::LifecycleView& lifecycle_view)
       receive(state, p.term, console.receive_hooks),
       request(state, p.term, pump, p.dialogs, console.request_hooks),
       lifecycle(state, p.term, pump, dialogue, p.dialogs, p.ports, lifecycle_view),
-      transfers(transfer::TransferDeps{state, p.term, pump, dialogue, p.dialogs, console.shell,
-                                       console.commands, ops, files()}),
-      file_ops_(transfers, p.dialogs),
+      transfers(transfer_deps(p)),
+      starter_(p.processes, pump, p.program_folder),
+      editors_(transfer_deps(p), transfers.hooks, transfers.histories,
+               {profile.editor, profile.editor1}, starter_),
+      line_editing_(transfer_deps(p), p.clipboard),
+      file_ops_(transfers, p.dialogs, &editors_),
       desktop_ops_(lifecycle, p.dialogs) {
     ops.provide(file_ops_);
+    ops.provide(line_editing_);
     ops.provide(desktop_ops_);
     transfers.hooks.GetKVB68KVersion = [this] { return lifecycle.GetKVB68KVersion(); };
+}
+
+transfer::TransferDeps Session::transfer_deps(const SessionPlatform& p) {
+    return transfer::TransferDeps{state,         p.term,           pump, dialogue, p.dialogs,
+                                  console.shell, console.commands, ops,  files()};
 }
 
 }  // namespace qvt::session

@@ -3,12 +3,14 @@
 // before any window.
 //
 // How it works: the front end creates the platform objects (terminal
-// control, event pump, dialogs, clipboard, port table) and then one Session.
+// control, event pump, dialogs, clipboard, port table, process runner) and
+// then one Session.
 // The session owns the shared state, the profile's values, the controller
 // dialogue, the console (main window state, keyboard, local commands, menu
 // actions), the receive processing, the request field, the connection's
-// lifecycle and the transfers, built in that order and wired to one another
-// here and nowhere else. Each subsystem hands its operations to the console's
+// lifecycle and the transfers with the external editors and the screen's
+// line editing, built in that order and wired to one another here and
+// nowhere else. Each subsystem hands its operations to the console's
 // router as it is built; a later subsystem (debug tools, IO checker, desktop)
 // is one more member and one more provide() call.
 //
@@ -32,9 +34,11 @@
 #include "core/platform/clipboard.h"
 #include "core/platform/dialogs.h"
 #include "core/platform/port_table.h"
+#include "core/platform/processes.h"
 #include "core/platform/terminal_control.h"
 #include "core/platform/unwinding_pump.h"
 #include "core/startup/profile.h"
+#include "core/transfer/line_editing.h"
 #include "core/transfer/transfers.h"
 
 namespace qvt::session {
@@ -45,6 +49,11 @@ struct SessionPlatform {
     platform::Dialogs& dialogs;
     platform::Clipboard& clipboard;
     const platform::PortTable& ports;
+    // Starts the external editors; null starts nothing (a session without a
+    // desktop, such as a benchmark's).
+    platform::Processes* processes = nullptr;
+    // The program's own folder, where an editor path starting with "\" lies.
+    std::string program_folder{};
 };
 
 class Session {
@@ -92,7 +101,11 @@ class Session {
     };
 
     console::FileNames files() { return {profile.prg_file, profile.pnt_file, profile.mbk_file}; }
+    transfer::TransferDeps transfer_deps(const SessionPlatform& p);
 
+    transfer::ProgramStarter starter_;
+    transfer::Editors editors_;
+    transfer::LineEditing line_editing_;
     transfer::TransferOperations file_ops_;
     Desktop desktop_ops_;
 };

@@ -22,6 +22,7 @@
 #include "core/transfer/context.h"
 #include "core/transfer/data_transfer.h"
 #include "core/transfer/dropped_files.h"
+#include "core/transfer/editors.h"
 #include "core/transfer/file_histories.h"
 #include "core/transfer/label_list.h"
 #include "core/transfer/load.h"
@@ -49,11 +50,12 @@ class Transfers {
 };
 
 // The file operations of the console's menus, keys, local commands and
-// dropped files. The editors come later and say so.
+// dropped files. The editor launches go to the Editors the session passes;
+// without them (the transfers tested alone) they say they are not available.
 class TransferOperations : public console::FileOperations {
   public:
-    TransferOperations(Transfers& transfers, platform::Dialogs& dialogs)
-        : transfers_(transfers), dialogs_(dialogs) {}
+    TransferOperations(Transfers& transfers, platform::Dialogs& dialogs, Editors* editors = nullptr)
+        : transfers_(transfers), dialogs_(dialogs), editors_(editors) {}
 
     void Load68k() override { transfers_.load.Load68k(); }
     void Save68k() override { transfers_.save.Save68k(); }
@@ -63,15 +65,20 @@ class TransferOperations : public console::FileOperations {
     void PSave2000() override { transfers_.points.Save(); }
     void MBKLoad2000() override { transfers_.mbk.Load(); }
     void MBKSave2000() override { transfers_.mbk.Save(); }
-    void Edit_Prg(int) override { not_yet("Program editing"); }
-    void Edit_pnt(int) override { not_yet("Point editing"); }
-    void Edit_Mbk(int) override { not_yet("MBK editing"); }
+    void Edit_Prg(int mode) override { edit(&Editors::Edit_Prg, mode, "Program editing"); }
+    void Edit_pnt(int mode) override { edit(&Editors::Edit_pnt, mode, "Point editing"); }
+    void Edit_Mbk(int mode) override { edit(&Editors::Edit_Mbk, mode, "MBK editing"); }
 
   private:
     void not_yet(const std::string& what) { console::not_available(dialogs_, what); }
+    void edit(void (Editors::*launch)(int), int mode, const std::string& what) {
+        if (editors_ == nullptr) return not_yet(what);
+        (editors_->*launch)(mode);
+    }
 
     Transfers& transfers_;
     platform::Dialogs& dialogs_;
+    Editors* editors_;
 };
 
 }  // namespace qvt::transfer
