@@ -3,9 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <exception>
-#include <filesystem>
 
-#include "core/transfer/atomic_file.h"
 #include "core/transfer/file_dialog.h"
 #include "core/transfer/qfile.h"
 #include "core/transfer/scope.h"
@@ -70,11 +68,6 @@ std::string take_field(std::string& rest) {
     std::string field = rest.substr(0, space);
     rest = space == std::string::npos ? std::string() : trim_blank(rest.substr(space + 1));
     return field;
-}
-
-bool file_exists(const std::string& path) {
-    std::error_code error;
-    return std::filesystem::exists(path, error);
 }
 
 }  // namespace
@@ -155,41 +148,18 @@ void DataTransfer::Save() {
     std::string& name = file();
     clear_the_line(hooks_);
 
-    if (d_.state.file_preselected == 0) {
-        std::string chosen = name;
-        FileDialogOptions options;
-        options.default_ext = kind_.extension;
-        options.open = false;
-        options.overwrite_prompt = true;
-        options.title = kind_.save_title;
-        options.filter = {{kind_.filter, std::string("*.") + kind_.extension}};
-        if (!OpenSaveFileDialog(d_.dialogs, options, chosen)) {
-            d_.shell.focus_terminal();
-            return;
-        }
-        name = chosen;
-    }
-    d_.state.file_preselected = 0;
-
-    const bool existed = file_exists(name);
-    AtomicFileWriter out;
-    if (!out.open(name)) {
-        d_.dialogs.MessageBox(kFileCaption, "File Open Error " + name, platform::MsgIcon::Error,
-                              platform::MsgButtons::Ok);
-        return;
-    }
+    FileDialogOptions options;
+    options.default_ext = kind_.extension;
+    options.open = false;
+    options.overwrite_prompt = true;
+    options.title = kind_.save_title;
+    options.filter = {{kind_.filter, std::string("*.") + kind_.extension}};
+    SaveTarget target;
+    if (!target.open(d_, options, name, name)) return;
 
     try {
         TransferScope scope(d_, progress_);
-        scope.stop_program(kAfterStopMs);
-        d_.term.set_InBufferCount(0);
-        d_.term.set_OutBufferCount(0);
-        d_.term.set_RThreshold(1);
-        d_.state.abort_request = 0;
-        d_.state.max_rx_chunk = 0;
-        d_.shell.clear_memo();
-        d_.shell.append_memo('[' + std::string(kind_.save_action) + "]" + name + "\r\n");
-        d_.shell.set_status_text(2, "");
+        scope.start_listing(kind_.save_action, name);
         if (record_history_) record_history_(kind_.save_action, name);
 
         scope.show_progress(kind_.save_title, name, "Saving...");
@@ -199,8 +169,8 @@ void DataTransfer::Save() {
         DataListingParser parser(kind_.answers_pauses,
                                  {
                                      [&](std::string_view line) {
-                                         out.write(line);
-                                         out.write("\r\n");
+                                         target.write(line);
+                                         target.write("\r\n");
                                      },
                                      [this](char key) { d_.term.set_Output(std::string(1, key)); },
                                      [this] { return d_.state.abort_request != 0; },
@@ -213,32 +183,20 @@ void DataTransfer::Save() {
                                  });
         d_.dialogue.read_until(
             [&](std::string_view data) {
-                if (data.size() > d_.state.max_rx_chunk) {
-                    d_.state.max_rx_chunk =
-                        static_cast<std::uint16_t>(std::min<std::size_t>(data.size(), 0xFFFF));
-                    d_.shell.show_rx_chunk(d_.state.max_rx_chunk);
-                }
+                scope.count_block(data.size());
                 parser.feed(data);
                 return !parser.running();
             },
             scope.limits());
-        std::string result = "Completed";
         if (scope.aborted()) {
             d_.term.set_Output("q");
             d_.dialogue.msDelay(kAfterQuitMs);
-            result = "Aborted";
-            if (existed) {
-                out.discard();
-                result += "\r\n\r\n" + name + " was left unchanged.";
-            } else {
-                result += "\r\n\r\n" + name + " holds the lines received before the abort.";
-            }
         }
-        if (out.is_open()) out.commit();
+        const std::string result = target.close(scope.aborted());
         if (kind_.show_count_less_one) progress_.set_count(parser.count() - 1);
         scope.finish(result, kind_.caption);
     } catch (const std::exception& e) {
-        out.discard();
+        target.discard();
         // A port that failed is the connection's to report, in one message
         // that also ends the program; a second box would only repeat it.
         if (!d_.term.PortOpen()) return;

@@ -48,7 +48,9 @@ std::string statement_of(const std::string& line) {
     std::string out(k, ' ');
     if (line.size() > k) out += line.substr(k);
     const std::size_t tab = out.find("        ");
-    if (tab != std::string::npos) out.replace(tab, 8, " ");
+    // Built anew rather than with replace(), which GCC 12 at -O2 and above
+    // mistakes for an overlapping copy.
+    if (tab != std::string::npos) out = out.substr(0, tab) + " " + out.substr(tab + 8);
     if (!out.empty() && out.front() == ' ') out.erase(0, 1);
     return out;
 }

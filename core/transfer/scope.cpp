@@ -1,6 +1,8 @@
 #include "core/transfer/scope.h"
 
+#include <algorithm>
 #include <exception>
+#include <filesystem>
 
 namespace qvt::transfer {
 
@@ -8,6 +10,48 @@ void clear_the_line(const TransferHooks& hooks) {
     call(hooks.hide_break_point_window);
     call(hooks.quit_watch);
     call(hooks.close_watch_window_if_visible);
+}
+
+namespace {
+
+constexpr int kAfterStopMs = 250;
+
+}  // namespace
+
+bool SaveTarget::open(const TransferDeps& d, const FileDialogOptions& options, std::string& file,
+                      const std::string& offered) {
+    if (d.state.file_preselected == 0) {
+        std::string chosen = offered;
+        if (!OpenSaveFileDialog(d.dialogs, options, chosen)) {
+            d.shell.focus_terminal();
+            return false;
+        }
+        file = chosen;
+    }
+    d.state.file_preselected = 0;
+    std::error_code error;
+    existed_ = std::filesystem::exists(file, error);
+    file_ = file;
+    if (!out_.open(file)) {
+        d.dialogs.MessageBox(kFileCaption, "File Open Error " + file, platform::MsgIcon::Error,
+                             platform::MsgButtons::Ok);
+        return false;
+    }
+    return true;
+}
+
+std::string SaveTarget::close(bool aborted) {
+    std::string result = "Completed";
+    if (aborted) {
+        result = "Aborted";
+        if (existed_) {
+            out_.discard();
+            return result + "\r\n\r\n" + file_ + " was left unchanged.";
+        }
+        result += "\r\n\r\n" + file_ + " holds the lines received before the abort.";
+    }
+    out_.commit();
+    return result;
 }
 
 TransferScope::TransferScope(const TransferDeps& deps, ProgressModel& progress)
@@ -25,6 +69,24 @@ void TransferScope::stop_program(int pause_ms) {
         d_.dialogue.msDelay(pause_ms);
     }
     d_.dialogue.Wait_Prompt();
+}
+
+void TransferScope::start_listing(const std::string& tag, const std::string& file) {
+    stop_program(kAfterStopMs);
+    d_.term.set_InBufferCount(0);
+    d_.term.set_OutBufferCount(0);
+    d_.term.set_RThreshold(1);
+    d_.state.abort_request = 0;
+    d_.state.max_rx_chunk = 0;
+    d_.shell.clear_memo();
+    d_.shell.append_memo("[" + tag + "]" + file + "\r\n");
+    d_.shell.set_status_text(2, "");
+}
+
+void TransferScope::count_block(std::size_t size) {
+    if (size <= d_.state.max_rx_chunk) return;
+    d_.state.max_rx_chunk = static_cast<std::uint16_t>(std::min<std::size_t>(size, 0xFFFF));
+    d_.shell.show_rx_chunk(d_.state.max_rx_chunk);
 }
 
 void TransferScope::show_progress(const std::string& caption, const std::string& file,

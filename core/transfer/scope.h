@@ -22,7 +22,9 @@
 #include <string>
 
 #include "core/link/dialogue.h"
+#include "core/transfer/atomic_file.h"
 #include "core/transfer/context.h"
+#include "core/transfer/file_dialog.h"
 #include "core/transfer/progress.h"
 
 namespace qvt::transfer {
@@ -31,6 +33,26 @@ inline constexpr int kAbortedWaitSeconds = 2;
 
 // Frees the line of the windows that poll it, before a file is chosen.
 void clear_the_line(const TransferHooks& hooks);
+
+// The file a save writes into. open() runs the save dialog unless the name
+// was preselected (a cancelled dialog leaves the name as it was) and opens
+// the file for a safe write; false when cancelled or refused, "File Open
+// Error" already shown. close() ends the write: a completed save replaces the
+// file; after an abort an existing file stays whole and a new one keeps the
+// lines listed. It returns the result box's text.
+class SaveTarget {
+  public:
+    bool open(const TransferDeps& deps, const FileDialogOptions& options, std::string& file,
+              const std::string& offered);
+    void write(std::string_view bytes) { out_.write(bytes); }
+    std::string close(bool aborted);
+    void discard() noexcept { out_.discard(); }
+
+  private:
+    AtomicFileWriter out_;
+    std::string file_;
+    bool existed_ = false;
+};
 
 class TransferScope {
   public:
@@ -42,6 +64,12 @@ class TransferScope {
     // Ctrl-A, the transmit buffer drained, then pause_ms with transfer_mode
     // held (the prompt that answers must stay for the wait), then the prompt.
     void stop_program(int pause_ms);
+    // What every save does before it asks for a listing: the program stopped,
+    // the buffers emptied, the largest-block counter and the debug log
+    // started with "[tag]file".
+    void start_listing(const std::string& tag, const std::string& file);
+    // A received block, for the largest-block counter in status panel 2.
+    void count_block(std::size_t size);
     // The progress dialog up, the main window disabled and busy,
     // transfer_mode taken until the scope ends.
     void show_progress(const std::string& caption, const std::string& file,
