@@ -35,6 +35,13 @@ struct LineStart {
 Dialogue::Dialogue(SharedState& state, platform::TerminalControl& term, platform::EventPump& pump)
     : state_(state), term_(term), pump_(pump) {}
 
+// Draining the transmit buffer is a wait like any other: it blocks in the pump
+// without a deadline and looks again after every event. The count includes
+// the bytes still queued in the serial driver, and the driver signals nothing
+// when its queue empties, so the terminal control itself keeps an event due
+// for the moment the line should have sent what it holds (the Qt control sets
+// a precise timer from the baud rate; the test double dispatches when its
+// modelled line has sent the last byte).
 void Dialogue::CommOutBufferWiatZero() {
     TransferModeGuard guard(state_);
     for (;;) {
