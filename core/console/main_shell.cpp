@@ -66,10 +66,20 @@ void MainShell::FormCreate(const std::string& executable_path) {
     set_connect_button_visible(false);
     clear_memo();
     show_page(Page::TabSheet1);
+    // A history that exists but cannot be read starts empty, is reported once
+    // here, and is left alone at close.
+    std::string unreadable;
     for (size_t i = 0; i < lists_.size(); ++i) {
-        if (auto lines = read_history_file(history_path(executable_path, kHistoryExt[i]))) {
-            lists_[i].set_items(std::move(*lines));
+        std::vector<std::string> lines;
+        if (auto error = read_history_file(history_path(executable_path, kHistoryExt[i]), lines)) {
+            history_unreadable_[i] = true;
+            unreadable += *error + "\r\n";
         }
+        lists_[i].set_items(std::move(lines));
+    }
+    if (!unreadable.empty()) {
+        dialogs_.MessageBox(std::string(kCaption), unreadable, platform::MsgIcon::Error,
+                            platform::MsgButtons::Ok);
     }
     set_menu_visible(MenuItem::Disconnect1, false);
     menu_en_ds(false);
@@ -100,6 +110,7 @@ void MainShell::FormCloseQuery() {
         for (size_t i = 0; i < lists_.size(); ++i) {
             // An empty file history keeps its old file; the command history is
             // always written.
+            if (history_unreadable_[i]) continue;
             if (i == 0 || !lists_[i].empty()) {
                 // A history that cannot be written is reported; the program
                 // still ends, with everything else saved.

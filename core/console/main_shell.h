@@ -206,6 +206,7 @@ class MainShell {
     bool visible_ = false;
     bool closing_ = false;
     std::array<ListModel, 4> lists_;
+    std::array<bool, 4> history_unreadable_{};
     LabelListModel labels_;
     std::string executable_path_;
 };
