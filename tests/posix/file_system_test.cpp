@@ -10,7 +10,7 @@
 
 #include <functional>
 
-#include "tests/core/startup/temp_dir.h"
+#include "tests/support/scratch_dir.h"
 
 namespace qvt::platform {
 namespace {
@@ -42,21 +42,21 @@ class AsOrdinaryUser {
 
 struct Target {
     const char* name;
-    std::function<fs::path(const test::TempDir&)> make;  // returns the target
+    std::function<fs::path(const test::ScratchDir&)> make;  // returns the target
     bool opens;
     const char* old_content;  // what the target holds before, if anything
 };
 
-fs::path old_file(const test::TempDir& dir) {
+fs::path old_file(const test::ScratchDir& dir) {
     return dir.write("d/prog.Q2K", "old\r\n");
 }
 
 const Target kTargets[] = {
-    {"NewFile", [](const test::TempDir& dir) { return dir.mkdir("d") / "prog.Q2K"; }, true,
+    {"NewFile", [](const test::ScratchDir& dir) { return dir.mkdir("d") / "prog.Q2K"; }, true,
      nullptr},
     {"ExistingFile", old_file, true, "old\r\n"},
     {"ReadOnlyFile",
-     [](const test::TempDir& dir) {
+     [](const test::ScratchDir& dir) {
          const auto file = old_file(dir);
          fs::permissions(file, fs::perms::owner_read);
          return file;
@@ -64,22 +64,22 @@ const Target kTargets[] = {
      false, "old\r\n"},
     // No temporary file can be made beside it: written in place.
     {"WritableFileInReadOnlyFolder",
-     [](const test::TempDir& dir) {
+     [](const test::ScratchDir& dir) {
          const auto file = old_file(dir);
          fs::permissions(file.parent_path(), fs::perms::owner_read | fs::perms::owner_exec);
          return file;
      },
      true, "old\r\n"},
     {"NewFileInReadOnlyFolder",
-     [](const test::TempDir& dir) {
+     [](const test::ScratchDir& dir) {
          const auto folder = dir.mkdir("d");
          fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
          return folder / "prog.Q2K";
      },
      false, nullptr},
-    {"Folder", [](const test::TempDir& dir) { return dir.mkdir("d/prog.Q2K"); }, false, nullptr},
+    {"Folder", [](const test::ScratchDir& dir) { return dir.mkdir("d/prog.Q2K"); }, false, nullptr},
     {"Fifo",
-     [](const test::TempDir& dir) {
+     [](const test::ScratchDir& dir) {
          const auto fifo = dir.mkdir("d") / "prog.Q2K";
          ::mkfifo(fifo.c_str(), 0644);
          return fifo;
@@ -91,7 +91,7 @@ class SafeWrite : public ::testing::TestWithParam<Target> {};
 
 TEST_P(SafeWrite, ReplacesOnlyAtCommitAndRefusesWhatMayNotBeWritten) {
     const Target& t = GetParam();
-    test::TempDir dir;
+    test::ScratchDir dir;
     const fs::path target = t.make(dir);
     {
         AsOrdinaryUser user;
@@ -101,7 +101,7 @@ TEST_P(SafeWrite, ReplacesOnlyAtCommitAndRefusesWhatMayNotBeWritten) {
             if (t.opens) writer.write("new\r\n");
         }  // gone without commit()
         if (t.old_content != nullptr) {
-            EXPECT_EQ(test::read_bytes(target), t.old_content);
+            EXPECT_EQ(test::ScratchDir::read(target), t.old_content);
         }
         if (t.opens) {
             AtomicFileWriter writer;
@@ -112,9 +112,9 @@ TEST_P(SafeWrite, ReplacesOnlyAtCommitAndRefusesWhatMayNotBeWritten) {
         EXPECT_EQ(write_file_safely(target, "whole\r\n").has_value(), !t.opens);
     }
     if (t.opens) {
-        EXPECT_EQ(test::read_bytes(target), "whole\r\n");
+        EXPECT_EQ(test::ScratchDir::read(target), "whole\r\n");
     } else if (t.old_content != nullptr) {
-        EXPECT_EQ(test::read_bytes(target), t.old_content);
+        EXPECT_EQ(test::ScratchDir::read(target), t.old_content);
     }
     fs::permissions(target.parent_path(), fs::perms::owner_all);
     for (const auto& entry : fs::directory_iterator(target.parent_path()))

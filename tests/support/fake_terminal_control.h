@@ -1,23 +1,9 @@
-// The terminal control for tests: the real screen half, a serial half in
-// memory.
-//
-// How it works: the screen is terminal::ScreenSide (through ControlBase), so what the code under
-// test writes to Disp is interpreted exactly as in the program. The serial side is an event source
-// of a VirtualEventPump; nothing moves between the pump's dispatches:
-//   - set_Output appends to sent() at once and queues the bytes; at the next
-//     dispatch they go "on the wire": to the connected simulated controller
-//     (sim::Controller::feed) and to the responder, if any. With an output rate
-//     set (set_output_rate) they drain byte by byte at that rate instead, and
-//     OutBufferCount() counts down in virtual time.
-//   - bytes arrive from the controller (sim::Controller::read at its due times)
-//     and from the script (deliver_at: exact chunks at exact virtual times);
-//     each dispatch that brings bytes raises OnComm once, while RThreshold is 1,
-//     with CommEvent kCommEvReceive.
-//   - fail_port() (or the controller hanging up) closes the port and raises
-//     OnComm with an error code, as the real control does.
-// Input() and set_Output() throw TerminalError while the port is closed.
-//
-// The port starts closed, like the real control; LinkRig opens it.
+// The terminal control for tests: the program's own screen half, and a serial
+// half that is an event source of the virtual pump. Output reaches the wire (the
+// simulated controller and the responder) at the next dispatch, or paced at the
+// output rate; arrivals raise OnComm once a dispatch while RThreshold is 1; a
+// failed port or a hung-up controller closes the port and raises OnComm with an
+// error, as the real control does. The port starts closed; LinkRig opens it.
 #pragma once
 
 #include <deque>
@@ -77,8 +63,6 @@ class FakeTerminalControl : public terminal::ControlBase, public VirtualEventSou
     int focus_count() const { return focus_count_; }
     const std::vector<platform::ScrollRequest>& scroll_log() const { return scroll_log_; }
     int comm_events_raised() const { return comm_events_raised_; }
-    // Bytes received and not yet taken (same as InBufferCount, as a string).
-    const std::string& pending_input() const { return input_; }
     // Replaces what Text() returns, to model a control whose text differs from
     // the screen (nothing: the screen's own text).
     void override_text(std::optional<std::string> text) { text_override_ = std::move(text); }

@@ -15,9 +15,8 @@ kvb::sim::Controller& LinkRig::attach_sim(kvb::sim::Options options) {
     return *sim;
 }
 
-link::ReceiveProcessor& LinkRig::attach_receive(link::ReceiveHooks* hooks) {
-    receive = std::make_unique<link::ReceiveProcessor>(state, term,
-                                                       hooks != nullptr ? *hooks : receive_hooks);
+link::ReceiveProcessor& LinkRig::attach_receive() {
+    receive = std::make_unique<link::ReceiveProcessor>(state, term, receive_hooks);
     term.OnComm = [this] { receive->PDQComm1Comm(); };
     term.set_RThreshold(1);
     return *receive;

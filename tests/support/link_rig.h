@@ -1,12 +1,7 @@
-// The controller link of one test, assembled: a virtual-clock pump, the shared
-// state, the fake terminal control (port open), the dialogue primitives, the
-// scripted dialogs, and on request the simulated controller and the receive
-// handler.
-//
-// How it works: every member is constructed in dependency order and wired the
-// way the program wires them; a test only adds what its subsystem needs. The
-// simulated controller, when attached, answers what the code sends as the pump
-// runs; otherwise the test scripts arrivals with term.deliver_at().
+// The controller link of one test, wired as the program wires it: a virtual
+// pump, the shared state, the fake terminal control (port open), the dialogue
+// and scripted dialogs; on request the simulated controller, which answers as
+// the pump runs (otherwise the test scripts arrivals), and the receive handler.
 #pragma once
 
 #include <memory>
@@ -27,7 +22,7 @@ namespace qvt::test {
 class RecordingReceiveHooks : public link::ReceiveHooks {
   public:
     void termmode_menu_enable() override { ++menu_enables; }
-    void show_rx_chunk(int n) override { shown_chunks.push_back(n); }
+    void show_rx_chunk(int) override {}
     bool break_point_window_visible() override { return window_visible; }
     void close_break_point_window() override {
         ++window_closes;
@@ -38,19 +33,14 @@ class RecordingReceiveHooks : public link::ReceiveHooks {
         break_point_args.push_back(arg);
         window_visible = true;
     }
-    void set_break_checkbox(bool ticked) override {
-        if (ticked != break_ticked) ++break_changes;
-        break_ticked = ticked;
-    }
+    void set_break_checkbox(bool ticked) override { break_ticked = ticked; }
 
     int menu_enables = 0;
-    std::vector<int> shown_chunks;
     bool window_visible = false;
     int window_closes = 0;
     int set_controls = 0;
     std::vector<int> break_point_args;
     bool break_ticked = false;
-    int break_changes = 0;
 };
 
 class LinkRig {
@@ -60,8 +50,8 @@ class LinkRig {
     // Connects a simulated controller to the line (replacing any earlier one).
     kvb::sim::Controller& attach_sim(kvb::sim::Options options = {});
     // Installs the receive handler on OnComm with RThreshold 1, as the main
-    // window does once connected; hooks default to recording ones.
-    link::ReceiveProcessor& attach_receive(link::ReceiveHooks* hooks = nullptr);
+    // window does once connected.
+    link::ReceiveProcessor& attach_receive();
 
     VirtualEventPump pump;
     link::SharedState state;

@@ -1,13 +1,8 @@
-// Modal dialogs for tests: every message box and file dialog is recorded and
-// answered from a script.
-//
-// How it works: MessageBox() records the call and answers with the next queued
-// answer, or, with an empty queue, Ok (or Yes for the yes/no kinds). A test
-// that needs something to happen while the box is open (the real box pumps
-// events) sets while_open, which runs inside the call. FileDialog() records the
-// request and answers with the next queued path; an empty queue or a queued
-// nothing means the user cancelled, and so does a queued name of a missing file
-// when the request says the file must exist (the real dialog refuses it).
+// Modal dialogs for tests, recorded and answered from a script: a message box
+// answers the next queued answer, else Ok (Yes when it asks yes or no), and runs
+// while_open inside the call, as the real box pumps events; a file dialog answers
+// the next queued path, and an empty queue, a queued nothing or a missing file
+// that must exist is a cancel.
 #pragma once
 
 #include <deque>

@@ -49,8 +49,7 @@ class VirtualTimer : public platform::Timer {
 
 }  // namespace
 
-VirtualEventPump::VirtualEventPump(Millis start_ms)
-    : now_(start_ms), time_limit_(start_ms + kDefaultTimeLimit) {}
+VirtualEventPump::VirtualEventPump() : time_limit_(kDefaultTimeLimit) {}
 
 VirtualEventPump::~VirtualEventPump() = default;
 
@@ -89,7 +88,6 @@ int VirtualEventPump::active_timers() const {
 }
 
 void VirtualEventPump::process_pending() {
-    ++process_calls_;
     dispatch_due();
 }
 
@@ -111,7 +109,6 @@ bool VirtualEventPump::dispatch_due() {
         return a.due != b.due ? a.due < b.due : a.seq < b.seq;
     });
     for (auto& p : due_posts) {
-        ++dispatched_;
         any = true;
         p.fn();
     }
@@ -121,7 +118,6 @@ bool VirtualEventPump::dispatch_due() {
         if (std::find(sources_.begin(), sources_.end(), s) == sources_.end()) continue;
         const auto due = s->next_due_ms();
         if (due && *due <= now_ && s->dispatch(now_)) {
-            ++dispatched_;
             any = true;
         }
     }
@@ -143,7 +139,6 @@ bool VirtualEventPump::dispatch_due() {
         } else {
             slot->active = false;
         }
-        ++dispatched_;
         any = true;
         if (slot->callback) {
             const auto callback = slot->callback;  // the handler may replace it

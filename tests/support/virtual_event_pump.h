@@ -1,22 +1,9 @@
-// An event pump on a virtual clock, for tests.
-//
-// How it works: nothing ever sleeps. The clock stands still while code runs and
-// moves only inside wait_for_event(), which jumps straight to the earliest of
-// its deadline, the next due timer, the next posted event and the next time a
-// registered event source (the fake terminal control, feeding a simulated
-// controller) has something to deliver, and then dispatches what is due there.
-// A two-second time-out therefore takes microseconds and always ends the same
-// way.
-//
-// Dispatch order at one instant: posted events, then sources, then timers,
-// each in the order they became due. Everything may re-enter the pump (a timer
-// handler that waits for the controller is normal).
-//
-// A wait that could never end throws VirtualDeadlock instead of hanging the
-// test: no deadline and nothing that could ever happen, virtual time past the
-// limit (set_time_limit, one hour by default; a forgotten repeating timer would
-// otherwise keep a lost wait going forever), or a source that claims to be due
-// but never delivers.
+// An event pump on a virtual clock, for tests: the clock moves only inside
+// wait_for_event(), straight to the next posted event, source arrival, timer or
+// deadline, so a time-out takes microseconds and always ends the same way. At
+// one instant, posted events go first, then sources, then timers; all may
+// re-enter the pump. A wait that could never end (nothing left to happen, past
+// the time limit, or a source due that never delivers) throws VirtualDeadlock.
 #pragma once
 
 #include <cstdint>
@@ -50,7 +37,7 @@ class VirtualEventSource {
 
 class VirtualEventPump : public platform::EventPump {
   public:
-    explicit VirtualEventPump(Millis start_ms = 0);
+    VirtualEventPump();
     ~VirtualEventPump() override;
     VirtualEventPump(const VirtualEventPump&) = delete;
     VirtualEventPump& operator=(const VirtualEventPump&) = delete;
@@ -80,8 +67,6 @@ class VirtualEventPump : public platform::EventPump {
     // How often code blocked in wait_for_event / asked for pending events. A
     // wait that polls instead of blocking shows up as a large count.
     std::uint64_t wait_calls() const { return wait_calls_; }
-    std::uint64_t process_calls() const { return process_calls_; }
-    std::uint64_t dispatched() const { return dispatched_; }
 
     struct TimerSlot;
 
@@ -95,12 +80,10 @@ class VirtualEventPump : public platform::EventPump {
     bool dispatch_due();
     std::optional<Millis> next_event_time() const;
 
-    Millis now_;
+    Millis now_ = 0;
     Millis time_limit_;
     std::uint64_t seq_ = 0;
     std::uint64_t wait_calls_ = 0;
-    std::uint64_t process_calls_ = 0;
-    std::uint64_t dispatched_ = 0;
     std::vector<Posted> posted_;
     std::vector<VirtualEventSource*> sources_;
     std::vector<std::weak_ptr<TimerSlot>> timers_;

@@ -8,7 +8,7 @@
 
 #include "core/console/history_file.h"
 #include "tests/core/console/console_rig.h"
-#include "tests/core/startup/temp_dir.h"
+#include "tests/support/scratch_dir.h"
 
 namespace qvt::test {
 namespace {
@@ -115,7 +115,7 @@ TEST(MainShell, TerminalPaneHeightSetsScrollRows) {
 // ---- closing -------------------------------------------------------------------------------
 
 TEST(MainShell, ReadsHistoriesAndWritesThemBackOnClose) {
-    TempDir dir;
+    ScratchDir dir;
     const std::string exe = (dir.path() / "qvtw2k.exe").string();
     const auto path = [&](std::string_view ext) { return console::history_path(exe, ext); };
     dir.write("qvtw2k.cdh", "LIST 0 20\rRUN\nPRINT A\r\nVER");
@@ -136,9 +136,9 @@ TEST(MainShell, ReadsHistoriesAndWritesThemBackOnClose) {
     shell.list(ListId::ListBox3).clear();
     shell.list(ListId::ListBox4).set_items({"D:\\m.MBK"});
     shell.request_close();
-    EXPECT_EQ(read_bytes(path(".cdh")), "");                 // always written
-    EXPECT_EQ(read_bytes(path(".pth")), "C:\\old.P2K\r\n");  // empty list: old file kept
-    EXPECT_EQ(read_bytes(path(".mbh")), "D:\\m.MBK\r\n");
+    EXPECT_EQ(ScratchDir::read(path(".cdh")), "");                 // always written
+    EXPECT_EQ(ScratchDir::read(path(".pth")), "C:\\old.P2K\r\n");  // empty list: old file kept
+    EXPECT_EQ(ScratchDir::read(path(".mbh")), "D:\\m.MBK\r\n");
     EXPECT_TRUE(shell.closing());
     EXPECT_EQ(profile_saves, 1);
     EXPECT_EQ(launcher_shows, 1);
@@ -149,7 +149,7 @@ TEST(MainShell, ReadsHistoriesAndWritesThemBackOnClose) {
     shell.FormCloseQuery();
     EXPECT_EQ(profile_saves, 1);
     EXPECT_EQ(launcher_shows, 2);
-    EXPECT_EQ(read_bytes(path(".cdh")), "");
+    EXPECT_EQ(ScratchDir::read(path(".cdh")), "");
 }
 
 TEST(HistoryFile, SplitsAtAnyLineEnd) {
@@ -174,7 +174,7 @@ TEST(HistoryFile, WhatCannotBeReadOrWrittenStaysAsItWas) {
         {"fifo", [](const std::string& p) { ::mkfifo(p.c_str(), 0644); }, false},
     };
     for (const auto& c : cases) {
-        TempDir dir;
+        ScratchDir dir;
         const std::string path = (dir.path() / "qvtw2k.flh").string();
         c.make(path);
         const auto type = std::filesystem::symlink_status(path).type();
@@ -184,7 +184,7 @@ TEST(HistoryFile, WhatCannotBeReadOrWrittenStaysAsItWas) {
         EXPECT_TRUE(entries.empty()) << c.name;
         if (c.readable) {
             console::write_history_file(path, {"C:\\a.Q2K"});
-            EXPECT_EQ(read_bytes(path), "C:\\a.Q2K\r\n") << c.name;
+            EXPECT_EQ(ScratchDir::read(path), "C:\\a.Q2K\r\n") << c.name;
         } else {
             EXPECT_THROW(console::write_history_file(path, {"C:\\a.Q2K"}), std::runtime_error)
                 << c.name;
@@ -193,7 +193,7 @@ TEST(HistoryFile, WhatCannotBeReadOrWrittenStaysAsItWas) {
     }
 
     // A file size limit fails writes as a full disk does.
-    TempDir dir;
+    ScratchDir dir;
     const auto path = dir.write("qvtw2k.cdh", "OLD\r\n").string();
     rlimit saved{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
@@ -204,7 +204,7 @@ TEST(HistoryFile, WhatCannotBeReadOrWrittenStaysAsItWas) {
     EXPECT_THROW(console::write_history_file(path, {std::string(100, 'x')}), std::runtime_error);
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, old_handler);
-    EXPECT_EQ(read_bytes(path), "OLD\r\n");
+    EXPECT_EQ(ScratchDir::read(path), "OLD\r\n");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,62 +19,34 @@ void schedule(LinkRig& rig, const Chunks& chunks) {
         rig.term.deliver_at(t, bytes);
 }
 
-// ---- CommOut -------------------------------------------------------------------
-
-struct CommOutCase {
-    const char* name;
-    Chunks chunks;
-    std::string reply;
-    Millis done_at;
-};
-
-class CommOutTest : public ::testing::TestWithParam<CommOutCase> {};
-
-TEST_P(CommOutTest, CollectsTheReplyUpToThePrompt) {
-    const CommOutCase& c = GetParam();
-    LinkRig rig;
-    schedule(rig, c.chunks);
-    std::string reply = "stale";
-    rig.dialogue.CommOut("VER", reply);
-    EXPECT_EQ(reply, c.reply);
-    EXPECT_EQ(rig.pump.now_ms(), c.done_at);
-    EXPECT_EQ(rig.term.sent(), "VER\r");
-    EXPECT_EQ(rig.state.transfer_mode, 0);
-    EXPECT_TRUE(rig.term.disp_log().empty());
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Replies, CommOutTest,
-    ::testing::Values(
-        CommOutCase{"Ver", {{5, "VER\r\nREV-2.05\r\n#"}}, "REV-2.05\r\n", 5},
-        CommOutCase{"SplitOverReads",
-                    {{1, "VER\r"}, {2, "\nREV"}, {3, "-2.05\r\n"}, {50, "#"}},
-                    "REV-2.05\r\n",
-                    50},
-        CommOutCase{"MultiLine", {{5, "LIST\r\n10 A=1\r\n20 B=2\r\n#"}}, "10 A=1\r\n20 B=2\r\n", 5},
-        CommOutCase{"HashMidLineStays", {{5, "PRINT\r\nA#B\r\n#"}}, "A#B\r\n", 5},
-        CommOutCase{"HashAfterCrIsText", {{5, "X\r\nabc\r#def\r\n#"}}, "abc#def\r\n", 5},
-        CommOutCase{"LaterPromptInSameReadIgnored", {{5, "V\r\nA\r\n#B\r\n#"}}, "A\r\n", 5},
-        CommOutCase{"EmptyReply", {{7, "VER\r\n#"}}, "", 7}),
-    [](const auto& p) { return std::string(p.param.name); });
-
-TEST(CommOut, RestOfThePromptReadIsConsumed) {
-    LinkRig rig;
-    rig.term.deliver_at(5, "VER\r\nA\r\n#tail");
-    std::string reply;
-    rig.dialogue.CommOut("VER", reply);
-    EXPECT_EQ(rig.term.InBufferCount(), 0);
-}
-
-TEST(CommOut, BlocksInsteadOfPolling) {
-    LinkRig rig;
-    rig.term.deliver_at(3000, "VER\r\nREV\r\n#");
-    std::string reply;
-    rig.dialogue.CommOut("VER", reply);
-    EXPECT_EQ(reply, "REV\r\n");
-    // One wait for the output to leave, one for the reply; a polling loop
-    // would have made thousands.
-    EXPECT_LE(rig.pump.wait_calls(), 3u);
+TEST(CommOut, CollectsTheReplyUpToThePrompt) {
+    const struct {
+        Chunks chunks;
+        std::string reply;
+        Millis done_at;
+    } cases[] = {
+        {{{5, "VER\r\nREV-2.05\r\n#"}}, "REV-2.05\r\n", 5},
+        {{{3000, "VER\r\nREV\r\n#tail"}}, "REV\r\n", 3000},
+        {{{1, "VER\r"}, {2, "\nREV"}, {3, "-2.05\r\n"}, {50, "#"}}, "REV-2.05\r\n", 50},
+        {{{5, "LIST\r\n10 A=1\r\n20 B=2\r\n#"}}, "10 A=1\r\n20 B=2\r\n", 5},
+        {{{5, "PRINT\r\nA#B\r\n#"}}, "A#B\r\n", 5},        // a hash mid-line stays
+        {{{5, "X\r\nabc\r#def\r\n#"}}, "abc#def\r\n", 5},  // so does one after a CR alone
+        {{{5, "V\r\nA\r\n#B\r\n#"}}, "A\r\n", 5},          // a later prompt in the read
+        {{{7, "VER\r\n#"}}, "", 7},
+    };
+    for (const auto& c : cases) {
+        LinkRig rig;
+        schedule(rig, c.chunks);
+        std::string reply = "stale";
+        rig.dialogue.CommOut("VER", reply);
+        EXPECT_EQ(reply, c.reply);
+        EXPECT_EQ(rig.pump.now_ms(), c.done_at);
+        EXPECT_EQ(rig.term.sent(), "VER\r");
+        EXPECT_EQ(rig.term.InBufferCount(), 0) << "the rest of the prompt's read is consumed";
+        EXPECT_TRUE(rig.term.disp_log().empty());
+        // A wait for the output to leave and one a read: a polling loop makes thousands.
+        EXPECT_LE(rig.pump.wait_calls(), c.chunks.size() + 2);
+    }
 }
 
 TEST(CommOut, WaitsForPacedOutputBeforeReading) {
@@ -91,137 +64,95 @@ TEST(CommOut, WaitsForPacedOutputBeforeReading) {
     EXPECT_EQ(reply, "OK\r\n");
 }
 
-// ---- the prompt waits ------------------------------------------------------------
-
-enum class Wait { Prompt, Prompt1, Timed };
-
-struct PromptCase {
-    const char* name;
-    Chunks chunks;
-    Millis prompt_ends_wait_prompt;  // -1: never
-    Millis prompt_ends_wait_prompt1;
-    Millis prompt_ends_twait;  // within its 10 s
-};
-
-class PromptWaitTest : public ::testing::TestWithParam<PromptCase> {};
-
-Millis run_wait(Wait which, const Chunks& chunks) {
+// When the wait ends; -1: never (nothing more could arrive, or TWait_Prompt's
+// 10 s passed).
+Millis run_wait(const Chunks& chunks, const std::function<bool(LinkRig&)>& wait) {
     LinkRig rig;
     schedule(rig, chunks);
     try {
-        switch (which) {
-            case Wait::Prompt:
-                rig.dialogue.Wait_Prompt();
-                break;
-            case Wait::Prompt1:
-                rig.dialogue.Wait_Prompt1();
-                break;
-            case Wait::Timed:
-                if (!rig.dialogue.TWait_Prompt(10)) return -1;
-                break;
-        }
+        if (!wait(rig)) return -1;
     } catch (const VirtualDeadlock&) {
-        return -1;  // nothing more could arrive: the wait would never end
+        return -1;
     }
-    EXPECT_EQ(rig.state.transfer_mode, 0);
     return rig.pump.now_ms();
 }
 
-TEST_P(PromptWaitTest, EndsOnlyOnAPromptAtLineStart) {
-    const PromptCase& c = GetParam();
-    EXPECT_EQ(run_wait(Wait::Prompt, c.chunks), c.prompt_ends_wait_prompt) << "Wait_Prompt";
-    EXPECT_EQ(run_wait(Wait::Prompt1, c.chunks), c.prompt_ends_wait_prompt1) << "Wait_Prompt1";
-    EXPECT_EQ(run_wait(Wait::Timed, c.chunks), c.prompt_ends_twait) << "TWait_Prompt";
+TEST(PromptWaits, EndOnlyOnAPromptAtLineStart) {
+    const struct {
+        Chunks chunks;
+        Millis wait_prompt, wait_prompt1, twait;
+    } cases[] = {
+        {{{20, "abc\r\n#"}}, 20, 20, 20},
+        {{{20, "abc\r#"}}, 20, 20, 20},
+        {{{20, "abc#"}}, -1, -1, -1},
+        {{{20, "\r\n #"}}, -1, -1, -1},
+        {{{20, "abc\r\n"}, {70, "#"}}, 70, 70, 70},
+        {{{20, "10 A\r\n>"}}, -1, 20, -1},  // the continuation prompt
+        {{{20, "\r\n>"}, {30, "#"}}, -1, 20, 30},
+        {{{20, "a#b\r\n"}, {40, "#"}}, 40, 40, 40},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(run_wait(c.chunks,
+                           [](LinkRig& rig) {
+                               rig.dialogue.Wait_Prompt();
+                               EXPECT_TRUE(rig.term.disp_log().empty()) << "shows nothing";
+                               return true;
+                           }),
+                  c.wait_prompt);
+        EXPECT_EQ(run_wait(c.chunks,
+                           [](LinkRig& rig) {
+                               rig.dialogue.Wait_Prompt1();
+                               return true;
+                           }),
+                  c.wait_prompt1);
+        EXPECT_EQ(run_wait(c.chunks, [](LinkRig& rig) { return rig.dialogue.TWait_Prompt(10); }),
+                  c.twait);
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Prompts, PromptWaitTest,
-    ::testing::Values(PromptCase{"AfterLf", {{20, "abc\r\n#"}}, 20, 20, 20},
-                      PromptCase{"AfterCrOnly", {{20, "abc\r#"}}, 20, 20, 20},
-                      PromptCase{"AfterLfAlone", {{20, "\n#"}}, 20, 20, 20},
-                      PromptCase{"MidLine", {{20, "abc#"}}, -1, -1, -1},
-                      PromptCase{"BlankBeforeHash", {{20, "\r\n #"}}, -1, -1, -1},
-                      PromptCase{"SplitAcrossReads", {{20, "abc\r\n"}, {70, "#"}}, 70, 70, 70},
-                      PromptCase{"ContinuationPrompt", {{20, "10 A\r\n>"}}, -1, 20, -1},
-                      PromptCase{"ContinuationThenPrompt", {{20, "\r\n>"}, {30, "#"}}, -1, 20, 30},
-                      PromptCase{
-                          "MidLineThenRealPrompt", {{20, "a#b\r\n"}, {40, "#"}}, 40, 40, 40}),
-    [](const auto& p) { return std::string(p.param.name); });
-
-TEST(WaitPrompt, DiscardsWhatArrives) {
-    LinkRig rig;
-    rig.term.deliver_at(5, "LIST\r\n10 A=1\r\n#");
-    rig.dialogue.Wait_Prompt();
-    EXPECT_TRUE(rig.term.disp_log().empty());
+// Wait_Prompt1 shows the answer after the echo.
+TEST(WaitPrompt1, ShowsTheAnswerAfterTheEcho) {
+    const struct {
+        std::string received;
+        std::vector<std::string> disp;
+    } cases[] = {
+        {"10 A=1\r\nSyntax error\r\n#", {"\r\nSyntax error\r\n"}},
+        {"10 A=1\r\n#", {"\r\n"}},
+        {"10 A#1\r\nX#Y\r\n#", {"\r\nXY\r\n"}},  // a hash mid-line is dropped
+        {"10 A=1\r\n>", {"\r\n"}},               // ends on the continuation prompt
+        {"X\r\nA\r\n#B\r\n#", {"\r\nA\r\n", "\r\nA\r\nB\r\n"}},
+        {"10 A=1\r\nCan't Edit\r\n#", {"\r\nCan't Edit\r\n", "\x1b[7m#?\x1b[0m\x1b[0K"}},
+    };
+    for (const auto& c : cases) {
+        LinkRig rig;
+        rig.term.deliver_at(5, c.received);
+        rig.dialogue.Wait_Prompt1();
+        EXPECT_EQ(rig.term.disp_log(), c.disp) << c.received;
+    }
 }
-
-struct ShownCase {
-    const char* name;
-    std::string received;
-    std::vector<std::string> disp;
-};
-
-class WaitPrompt1Shows : public ::testing::TestWithParam<ShownCase> {};
-
-TEST_P(WaitPrompt1Shows, TheAnswerAfterTheEcho) {
-    LinkRig rig;
-    rig.term.deliver_at(5, GetParam().received);
-    rig.dialogue.Wait_Prompt1();
-    EXPECT_EQ(rig.term.disp_log(), GetParam().disp);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Texts, WaitPrompt1Shows,
-    ::testing::Values(
-        ShownCase{"EchoDropped", "10 A=1\r\nSyntax error\r\n#", {"\r\nSyntax error\r\n"}},
-        ShownCase{"NothingButEcho", "10 A=1\r\n#", {"\r\n"}},
-        ShownCase{"HashMidLineDropped", "10 A#1\r\nX#Y\r\n#", {"\r\nXY\r\n"}},
-        ShownCase{"EndsOnContinuation", "10 A=1\r\n>", {"\r\n"}},
-        ShownCase{
-            "SecondPromptInReadShowsAgain", "X\r\nA\r\n#B\r\n#", {"\r\nA\r\n", "\r\nA\r\nB\r\n"}},
-        ShownCase{"CantEditGetsBreakPrompt",
-                  "10 A=1\r\nCan't Edit\r\n#",
-                  {"\r\nCan't Edit\r\n", "\x1b[7m#?\x1b[0m\x1b[0K"}}),
-    [](const auto& p) { return std::string(p.param.name); });
-
-TEST(WaitPrompt1, CantEditPromptIsDrawnInReverseVideo) {
-    LinkRig rig;
-    rig.term.deliver_at(5, "10 A=1\r\nCan't Edit\r\n#");
-    rig.dialogue.Wait_Prompt1();
-    const auto& screen = rig.term.screen();
-    const int row = screen.cursor_row();
-    EXPECT_EQ(screen.cell(row, 1).byte, '#');
-    EXPECT_TRUE(screen.cell(row, 1).reverse);
-    EXPECT_EQ(screen.cell(row, 2).byte, '?');
-    EXPECT_TRUE(screen.cell(row, 2).reverse);
-}
-
-// ---- transfer_mode ownership -------------------------------------------------------
 
 TEST(TransferMode, HeldDuringEveryWaitAndGivenBack) {
     for (const std::uint8_t held_before : {0, 1}) {
         LinkRig rig;
         rig.state.transfer_mode = held_before;
-        std::vector<int> seen;
-        auto probe = [&] { seen.push_back(rig.state.transfer_mode); };
-        rig.pump.post_at(1, probe);
-        rig.term.deliver_at(2, "\r\n#");
-        rig.dialogue.Wait_Prompt();
-        rig.pump.post_at(3, probe);
-        rig.term.deliver_at(4, "\r\n#");
-        rig.dialogue.Wait_Prompt1();
-        rig.pump.post_at(5, probe);
-        rig.term.deliver_at(6, "\r\n#");
-        EXPECT_TRUE(rig.dialogue.TWait_Prompt(2));
-        rig.pump.post_at(7, probe);
-        rig.term.deliver_at(8, "V\r\n#");
         std::string reply;
-        rig.dialogue.CommOut("V", reply);
+        const std::function<void()> waits[] = {[&] { rig.dialogue.Wait_Prompt(); },
+                                               [&] { rig.dialogue.Wait_Prompt1(); },
+                                               [&] { EXPECT_TRUE(rig.dialogue.TWait_Prompt(2)); },
+                                               [&] { rig.dialogue.CommOut("V", reply); }};
+        std::vector<int> seen;
+        Millis t = 0;
+        for (const auto& wait : waits) {
+            rig.pump.post_at(++t, [&] { seen.push_back(rig.state.transfer_mode); });
+            rig.term.deliver_at(++t, "V\r\n#");
+            wait();
+        }
         EXPECT_EQ(seen, (std::vector<int>{1, 1, 1, 1})) << int{held_before};
         EXPECT_EQ(rig.state.transfer_mode, held_before);
     }
 }
 
+// A failing control gives the hold back; the timed wait drops even a transfer's.
 TEST(TransferMode, GivenBackWhenTheControlFails) {
     for (const std::uint8_t held_before : {0, 1}) {
         LinkRig rig;
@@ -229,6 +160,12 @@ TEST(TransferMode, GivenBackWhenTheControlFails) {
         rig.term.fail_port();
         EXPECT_THROW(rig.dialogue.Wait_Prompt(), platform::TerminalError);
         EXPECT_EQ(rig.state.transfer_mode, held_before);
+        LinkRig timed;
+        timed.state.transfer_mode = held_before;
+        timed.term.fail_port();
+        timed.pump.process_pending();
+        EXPECT_FALSE(timed.dialogue.TWait_Prompt(2));
+        EXPECT_EQ(timed.state.transfer_mode, 0);
     }
     LinkRig rig;
     rig.term.deliver_at(5, "VER\r\n");
@@ -239,54 +176,29 @@ TEST(TransferMode, GivenBackWhenTheControlFails) {
     EXPECT_EQ(rig.state.transfer_mode, 0);
 }
 
-TEST(TransferMode, TimedWaitClearsItWhenTheControlFails) {
-    LinkRig rig;
-    rig.state.transfer_mode = 1;  // even a transfer's hold is dropped
-    rig.term.fail_port();
-    rig.pump.process_pending();
-    EXPECT_FALSE(rig.dialogue.TWait_Prompt(2));
-    EXPECT_EQ(rig.state.transfer_mode, 0);
-}
-
-// ---- TWait_Prompt time limit ---------------------------------------------------------
-
-struct TimedCase {
-    const char* name;
-    Chunks chunks;
-    bool result;
-    Millis ends_at;
-};
-
-class TimedWaitTest : public ::testing::TestWithParam<TimedCase> {};
-
-TEST_P(TimedWaitTest, GivesUpAtTwoSeconds) {
-    LinkRig rig;
-    schedule(rig, GetParam().chunks);
-    EXPECT_EQ(rig.dialogue.TWait_Prompt(2), GetParam().result);
-    EXPECT_EQ(rig.pump.now_ms(), GetParam().ends_at);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Limits, TimedWaitTest,
-    ::testing::Values(TimedCase{"InTime", {{500, "BKP 0\r\n#"}}, true, 500},
-                      TimedCase{"LastMillisecond", {{1999, "\r\n#"}}, true, 1999},
-                      TimedCase{"PromptInTheReadAtTheLimit", {{2000, "\r\n#"}}, false, 2000},
-                      TimedCase{"Silence", {}, false, 2000},
-                      TimedCase{"TooLate", {{2500, "\r\n#"}}, false, 2000},
-                      TimedCase{"OnlyText", {{100, "running\r\n"}, {900, "x#"}}, false, 2000}),
-    [](const auto& p) { return std::string(p.param.name); });
-
-TEST(TimedWait, PromptReadTogetherWithASlowEventCountsAsLate) {
-    LinkRig rig;
+TEST(TimedWait, GivesUpAtTwoSeconds) {
+    const struct {
+        Chunks chunks;
+        bool result;
+        Millis ends_at;
+    } cases[] = {{{{500, "BKP 0\r\n#"}}, true, 500},
+                 {{{1999, "\r\n#"}}, true, 1999},
+                 {{{2000, "\r\n#"}}, false, 2000},  // in the read at the limit
+                 {{}, false, 2000}};
+    for (const auto& c : cases) {
+        LinkRig rig;
+        schedule(rig, c.chunks);
+        EXPECT_EQ(rig.dialogue.TWait_Prompt(2), c.result) << c.ends_at;
+        EXPECT_EQ(rig.pump.now_ms(), c.ends_at);
+    }
     // The prompt arrives at 1000 ms, but a handler run by the same pump keeps
     // the program busy until 2500 ms: the prompt is read after the limit.
+    LinkRig rig;
     rig.pump.post_at(1000, [&] { rig.pump.run_for(1500); });
     rig.term.deliver_at(1000, "\r\n#");
     EXPECT_FALSE(rig.dialogue.TWait_Prompt(2));
     EXPECT_EQ(rig.pump.now_ms(), 2500);
 }
-
-// ---- pauses ---------------------------------------------------------------------------
 
 TEST(Pause, PumpsAtLeastOnceAndEndsOnTime) {
     LinkRig rig;
@@ -315,62 +227,26 @@ TEST(Pause, LeavesTheLineToTheReceiveHandler) {
     EXPECT_EQ(rig.state.transfer_mode, 0);
 }
 
-// ---- screen helpers ------------------------------------------------------------------
-
+// The legacy control keeps its scroll position and row.
 TEST(ScreenCls, ClearsScrollsAndFocuses) {
-    LinkRig rig;
-    rig.term.set_Disp("one\r\ntwo\r\nthree");
-    rig.term.clear_disp_log();
-    rig.dialogue.ScreenCls();
-    EXPECT_EQ(rig.term.disp_log(), (std::vector<std::string>{"\x1b[2J", "\x1b[2J"}));
-    EXPECT_EQ(rig.term.scroll_log(),
-              (std::vector<platform::ScrollRequest>{platform::ScrollRequest::Top}));
-    EXPECT_EQ(rig.term.CursorRow(), 1);
-    EXPECT_EQ(rig.term.CursorColumn(), 1);
-    EXPECT_EQ(rig.term.focus_count(), 1);
-    std::string line;
-    rig.dialogue.GetLineStr(1, line);
-    EXPECT_EQ(line, "");
-}
-
-TEST(ScreenCls, LegacyControlKeepsItsScrollPositionAndRow) {
-    LinkRig rig;
-    rig.state.legacy_control = 1;
-    rig.term.set_Disp("one\r\ntwo\r\nthree");
-    rig.term.set_CursorRow(3);
-    rig.dialogue.ScreenCls();
-    EXPECT_TRUE(rig.term.scroll_log().empty());
-    EXPECT_EQ(rig.term.CursorColumn(), 1);
-    EXPECT_EQ(rig.term.focus_count(), 1);
-}
-
-TEST(GetLineStr, ReadsRowsOfTheScreen) {
-    LinkRig rig;
-    rig.term.set_Disp("#LIST\r\n10 A=1\r\n");
-    std::string line = "stale";
-    rig.dialogue.GetLineStr(1, line);
-    EXPECT_EQ(line, "#LIST");
-    rig.dialogue.GetLineStr(2, line);
-    EXPECT_EQ(line, "10 A=1");
-    rig.dialogue.GetLineStr(3, line);
-    EXPECT_EQ(line, "");
-}
-
-TEST(GetLineStr, BottomRowAfterTheScreenScrolled) {
-    LinkRig rig;
-    rig.term.set_Columns(40);
-    rig.term.set_Rows(5);
-    for (int i = 1; i <= 12; ++i) {
-        rig.term.set_Disp('L' + std::to_string(i) + (i < 12 ? "\r\n" : ""));
+    for (const std::uint8_t legacy : {0, 1}) {
+        LinkRig rig;
+        rig.state.legacy_control = legacy;
+        rig.term.set_Disp("one\r\ntwo\r\nthree");
+        rig.term.clear_disp_log();
+        rig.dialogue.ScreenCls();
+        EXPECT_EQ(rig.term.scroll_log().size(), legacy ? 0u : 1u);
+        EXPECT_EQ(rig.term.CursorRow(), legacy ? 3 : 1);
+        EXPECT_EQ(rig.term.CursorColumn(), 1);
+        EXPECT_EQ(rig.term.focus_count(), 1);
+        if (legacy) continue;
+        EXPECT_EQ(rig.term.disp_log(), (std::vector<std::string>{"\x1b[2J", "\x1b[2J"}));
+        EXPECT_EQ(rig.term.scroll_log(),
+                  (std::vector<platform::ScrollRequest>{platform::ScrollRequest::Top}));
+        std::string line;
+        rig.dialogue.GetLineStr(1, line);
+        EXPECT_EQ(line, "");
     }
-    ASSERT_EQ(rig.term.CursorRow(), 5);
-    std::string line;
-    rig.dialogue.GetLineStr(rig.term.CursorRow(), line);
-    EXPECT_EQ(line, "L12");
-    rig.dialogue.GetLineStr(1, line);
-    EXPECT_EQ(line, "L8");
-    rig.dialogue.GetLineStr(6, line);
-    EXPECT_EQ(line, "");
 }
 
 TEST(GetLineStr, TextWithoutLineBreaks) {
@@ -380,8 +256,14 @@ TEST(GetLineStr, TextWithoutLineBreaks) {
         std::string expected;
     };
     const std::vector<Case> cases = {
-        {"", 1, ""},           {"abc", 1, ""}, {"a\r\nb", 2, ""}, {"a\r\nb\r\n", 2, "b"},
-        {"a\r\nb\r\n", 9, ""}, {"a\r", 2, ""},
+        {"", 1, ""},
+        {"abc", 1, ""},
+        {"a\r\nb", 2, ""},
+        {"a\r\nb\r\n", 2, "b"},
+        {"a\r\nb\r\n", 9, ""},
+        {"a\r", 2, ""},
+        {"#LIST\r\n10 A=1\r\n", 1, "#LIST"},
+        {"#LIST\r\n10 A=1\r\n", 3, ""},
     };
     for (const auto& c : cases) {
         LinkRig rig;

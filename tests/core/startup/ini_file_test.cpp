@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/core/startup/temp_dir.h"
+#include <array>
+
+#include "tests/support/scratch_dir.h"
 
 namespace qvt::startup {
 namespace {
@@ -40,71 +42,49 @@ INSTANTIATE_TEST_SUITE_P(
         GetCase{"[A]\r\nk=v\r\n", "A", "k", "v"},             // CR is no part of the value
         GetCase{"[A]\nk=\x83\x5c\x83\x74\x83\x67\n", "A", "k", "\x83\x5c\x83\x74\x83\x67"}));
 
-TEST(IniSet, ReplacesInPlaceAndKeepsEverythingElse) {
-    IniFile ini = IniFile::from_bytes(
-        "; made by hand\n[Comport]\nNumber=1\n; keep me\nOther=x\n\n[Tool]\nA=1\n");
-    ini.set("COMPORT", "number", "12");
-    EXPECT_EQ(ini.bytes(),
-              "; made by hand\n[Comport]\nnumber=12\n; keep me\nOther=x\n\n[Tool]\nA=1\n");
-}
-
-TEST(IniSet, NewKeyGoesAfterTheSectionsLastLine) {
-    IniFile ini = IniFile::from_bytes("[Comport]\nNumber=1\n\n[Tool]\nA=1\n");
-    ini.set("Comport", "quit_connecting", "0");
-    ini.set("Tool", "B", "2");
-    EXPECT_EQ(ini.bytes(), "[Comport]\nNumber=1\nquit_connecting=0\n\n[Tool]\nA=1\nB=2\n");
-}
-
-TEST(IniSet, NewSectionsGoAtTheEndInTheOrderWritten) {
-    IniFile ini = IniFile::from_bytes("[Tool]\nA=1");  // no line end on the last line
-    ini.set("Form9", "Top", "10");
-    ini.set("Comport", "Number", "3");
-    ini.set("Form9", "Left", "20");
-    EXPECT_EQ(ini.bytes(), "[Tool]\nA=1\n\n[Form9]\nTop=10\nLeft=20\n\n[Comport]\nNumber=3\n");
-}
-
-TEST(IniSet, NewFileUsesCrLf) {
-    IniFile ini;
-    ini.set("A", "k", "v");
-    ini.set("B", "k", "w");
-    EXPECT_EQ(ini.bytes(), "[A]\r\nk=v\r\n\r\n[B]\r\nk=w\r\n");
-}
-
-TEST(IniSet, WindowsFileKeepsCrLfAndItsBytes) {
+// A key is replaced in place, a new key goes after its section's last line, new
+// sections go at the end; everything else, and the file's line ends, stay.
+TEST(IniSet, ChangesOnlyWhatIsSet) {
     const std::string windows =
         "[Files]\r\nEditor=C:\\QVTW\\KvbEd2K.EXE\r\nPrg_File=C:\\\x83\x76\x83\x8d\\a.Q2K\r\n";
-    IniFile ini = IniFile::from_bytes(windows);
-    EXPECT_EQ(ini.bytes(), windows);
-    ini.set("Files", "Mbk_File", "b.MBK");
-    EXPECT_EQ(ini.bytes(), windows + "Mbk_File=b.MBK\r\n");
+    struct Case {
+        std::string before;
+        std::vector<std::array<const char*, 3>> sets;
+        std::string after;
+    };
+    for (const auto& c : std::vector<Case>{
+             {"; made by hand\n[Comport]\nNumber=1\n; keep me\nOther=x\n\n[Tool]\nA=1\n",
+              {{"COMPORT", "number", "12"}},
+              "; made by hand\n[Comport]\nnumber=12\n; keep me\nOther=x\n\n[Tool]\nA=1\n"},
+             {"[Comport]\nNumber=1\n\n[Tool]\nA=1\n",
+              {{"Comport", "quit_connecting", "0"}, {"Tool", "B", "2"}},
+              "[Comport]\nNumber=1\nquit_connecting=0\n\n[Tool]\nA=1\nB=2\n"},
+             {"[Tool]\nA=1",  // no line end on the last line
+              {{"Form9", "Top", "10"}, {"Comport", "Number", "3"}, {"Form9", "Left", "20"}},
+              "[Tool]\nA=1\n\n[Form9]\nTop=10\nLeft=20\n\n[Comport]\nNumber=3\n"},
+             {"", {{"A", "k", "v"}, {"B", "k", "w"}}, "[A]\r\nk=v\r\n\r\n[B]\r\nk=w\r\n"},
+             {windows, {}, windows},
+             {windows, {{"Files", "Mbk_File", "b.MBK"}}, windows + "Mbk_File=b.MBK\r\n"}}) {
+        IniFile ini = IniFile::from_bytes(c.before);
+        for (const auto& [section, key, value] : c.sets)
+            ini.set(section, key, value);
+        EXPECT_EQ(ini.bytes(), c.after) << c.before;
+    }
 }
 
-TEST(IniSave, IsAtomicAndLeavesNoTemporaryFile) {
-    test::TempDir dir;
+// Saving replaces the file whole, leaves no temporary file, and says why it failed.
+TEST(IniFileOnDisk, LoadsAndSavesAtomically) {
+    test::ScratchDir dir;
+    EXPECT_EQ(IniFile::load(dir.path() / "none.INI").value().bytes(), "");
     const auto path = dir.write("qvtw2k.INI", "[Old]\nx=1\n");
     IniFile ini = IniFile::load(path).value();
     ini.set("New", "y", "2");
     std::string error;
     ASSERT_TRUE(ini.save(path, error)) << error;
-    EXPECT_EQ(test::read_bytes(path), "[Old]\nx=1\n\n[New]\ny=2\n");
-    int files = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path()))
-        ++files;
-    EXPECT_EQ(files, 1);
-}
-
-TEST(IniSave, FailureKeepsTheOldFileAndSaysWhy) {
-    test::TempDir dir;
-    std::string error;
+    EXPECT_EQ(test::ScratchDir::read(path), "[Old]\nx=1\n\n[New]\ny=2\n");
+    EXPECT_EQ(dir.entries().size(), 1u);
     EXPECT_FALSE(IniFile::from_bytes("[A]\n").save(dir.path() / "missing" / "q.INI", error));
     EXPECT_NE(error.find("Unable to write to"), std::string::npos);
-}
-
-TEST(IniLoad, MissingFileIsEmpty) {
-    test::TempDir dir;
-    const IniFile ini = IniFile::load(dir.path() / "none.INI").value();
-    EXPECT_EQ(ini.bytes(), "");
-    EXPECT_EQ(ini.get("A", "b", "d"), "d");
 }
 
 }  // namespace

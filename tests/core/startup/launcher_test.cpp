@@ -7,14 +7,14 @@
 #include <set>
 
 #include "core/startup/launcher.h"
-#include "tests/core/startup/temp_dir.h"
 #include "tests/support/link_rig.h"
+#include "tests/support/scratch_dir.h"
 
 namespace qvt::startup {
 
 namespace {
 
-using test::TempDir;
+using test::ScratchDir;
 
 class TablePorts : public platform::PortTable {
   public:
@@ -114,7 +114,7 @@ struct LauncherRig : test::LinkRig {
             {controller ? "VID_3B7C+PID_6003+KV000001" : "VID_0403+PID_6001+AC000001", com}};
     }
 
-    TempDir dir;
+    ScratchDir dir;
     ProfileEnv env;
     TablePorts ports;
     FakeProcesses processes;

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "tests/core/startup/temp_dir.h"
+#include "tests/support/scratch_dir.h"
 
 namespace qvt::startup {
 namespace {
@@ -17,45 +17,38 @@ ProfileValues read(const std::string& text, ProfileValues values = {}) {
     return values;
 }
 
-TEST(GetProfile, FirstRunGivesEveryDefault) {
-    const ProfileValues v = read("");
-    EXPECT_EQ(v.main_window, (WindowGeometry{0, 0, 600, 400}));
-    EXPECT_EQ(v.form3_width, "600");
-    EXPECT_EQ(v.panel2_top, "0");
-    EXPECT_EQ(v.watch_window, (WindowGeometry{340, 660, 600, 400}));  // centred
-    EXPECT_EQ(v.port_number, "1");
-    EXPECT_EQ(v.quit_connecting, "1");
-    EXPECT_EQ(v.editor, "/opt/qvt/kvbed2k");
-    EXPECT_EQ(v.editor1, "/usr/bin/xdg-open");
-    EXPECT_EQ(v.prg_file, "");
-    EXPECT_EQ(v.ime_enabled, "0");
-    EXPECT_EQ(v.watch_boxes, (std::array<bool, 4>{}));
-    EXPECT_EQ(v.watch_interval, "1000");
-    EXPECT_EQ(v.watch_variable, "");
-    EXPECT_EQ(v.watch_print_index, 0);
-    EXPECT_TRUE(v.watch_list.empty());
-    EXPECT_EQ(v.baud_index, 0);
-    EXPECT_EQ(v.qvt_debug, "0");
-}
-
-TEST(GetProfile, EnglishEditionAndEmptyEditorGetTheEnglishEditor) {
-    ProfileValues v;
-    std::string error;
-    const ProfileEnv english{"/opt/qvt", true, 1024, 768};
-    ASSERT_TRUE(GetProfile(IniFile::from_bytes("[Files]\nEditor=\n"), english, v, error));
-    EXPECT_EQ(v.editor, "/opt/qvt/kvbed2ke");
-    // Small screens give odd sizes: (768-400)/2 and (1024-600)/2; below 400, toward zero.
-    EXPECT_EQ(v.watch_window.top, 184);
-    EXPECT_EQ(v.watch_window.left, 212);
-    const ProfileEnv tiny{"/opt/qvt", false, 599, 399};
-    ASSERT_TRUE(GetProfile(IniFile{}, tiny, v, error));
-    EXPECT_EQ(v.watch_window.top, 0);
-    EXPECT_EQ(v.watch_window.left, 0);
-}
-
-TEST(GetProfile, EmptyForm9ValuesCountAsMissing) {
-    const ProfileValues v = read("[Form9]\nTop=\nLeft=5\nHeight=\nWidth=300\n");
-    EXPECT_EQ(v.watch_window, (WindowGeometry{340, 5, 300, 400}));
+TEST(GetProfile, MissingOrEmptyKeysTakeTheirDefaults) {
+    const ProfileValues d = read("");
+    EXPECT_EQ(d.main_window, (WindowGeometry{0, 0, 600, 400}));
+    EXPECT_EQ(d.port_number, "1");
+    EXPECT_EQ(d.quit_connecting, "1");
+    EXPECT_EQ(d.editor1, "/usr/bin/xdg-open");
+    EXPECT_EQ(d.watch_interval, "1000");
+    EXPECT_TRUE(d.watch_list.empty());
+    // The watch window is centred on the screen; the editor follows the edition.
+    struct Case {
+        ProfileEnv env;
+        const char* text;
+        WindowGeometry watch;
+        const char* editor;
+    };
+    for (const auto& c : std::vector<Case>{
+             {kEnv, "", {340, 660, 600, 400}, "/opt/qvt/kvbed2k"},
+             {{"/opt/qvt", true, 1024, 768},
+              "[Files]\nEditor=\n",
+              {184, 212, 600, 400},
+              "/opt/qvt/kvbed2ke"},
+             {{"/opt/qvt", false, 599, 399}, "", {0, 0, 600, 400}, "/opt/qvt/kvbed2k"},
+             {kEnv,
+              "[Form9]\nTop=\nLeft=5\nHeight=\nWidth=300\n",
+              {340, 5, 300, 400},
+              "/opt/qvt/kvbed2k"}}) {
+        ProfileValues v;
+        std::string error;
+        ASSERT_TRUE(GetProfile(IniFile::from_bytes(c.text), c.env, v, error)) << error;
+        EXPECT_EQ(v.watch_window, c.watch) << c.text;
+        EXPECT_EQ(v.editor, c.editor) << c.text;
+    }
 }
 
 TEST(GetProfile, WatchBoxesAreOnlyTickedAndTheListIsAppendedTo) {
@@ -186,20 +179,6 @@ TEST(WriteProfile, NewFileHasEveryKeyInTableOrder) {
     EXPECT_EQ(v.form3_height, "600");
 }
 
-TEST(WriteProfile, RoundTripAddsTheThreeListEntriesOnly) {
-    IniFile ini;
-    ProfileValues written = sample_values();
-    WriteProfile(ini, written, true);
-    const ProfileValues back = read(ini.bytes());
-    EXPECT_EQ(back.watch_list, written.watch_list);
-    EXPECT_EQ(back.main_window, written.main_window);
-    EXPECT_EQ(back.panel2_top, "120");
-    EXPECT_EQ(back.watch_window, written.watch_window);
-    EXPECT_EQ(back.port_number, "12");
-    EXPECT_EQ(back.watch_boxes, written.watch_boxes);
-    EXPECT_EQ(back.baud_index, 1);
-}
-
 TEST(WriteProfile, HiddenMainWindowKeepsForm3AndOtherProgramsKeys) {
     const std::string before =
         "; other tool\r\n[Form3]\r\nTop=5\r\nLeft=6\r\nWidth=700\r\nHeight=500\r\nPanel2Top=80\r\n"
@@ -207,6 +186,7 @@ TEST(WriteProfile, HiddenMainWindowKeepsForm3AndOtherProgramsKeys) {
         "\r\n[Monitor]\r\nPort=3\r\n";
     IniFile ini = IniFile::from_bytes(before);
     ProfileValues v = read(before);
+    EXPECT_EQ(v.editor, "C:\\QVTW\\KvbEd2K.EXE");
     v.main_window = {1, 2, 3, 4};
     WriteProfile(ini, v, false);
     EXPECT_EQ(v.form3_top, "5");
@@ -221,42 +201,25 @@ TEST(WriteProfile, HiddenMainWindowKeepsForm3AndOtherProgramsKeys) {
     EXPECT_EQ(after.find("\n\n"), std::string::npos) << "a line end other than CR LF crept in";
 }
 
-TEST(GetProfile, WindowsWrittenProfileReadsAsIs) {
-    const ProfileValues v = read(
-        "[Comport]\r\nNumber=5\r\nquit_connecting=0\r\n[Files]\r\n"
-        "Editor=C:\\QVTW\\KvbEd2K.EXE\r\nEditor1=C:\\Windows\\notepad.exe\r\n"
-        "Prg_File=C:\\\x83\x76\x83\x8d\\test.Q2K\r\n");
-    EXPECT_EQ(v.port_number, "5");
-    EXPECT_EQ(v.quit_connecting, "0");
-    EXPECT_EQ(v.editor, "C:\\QVTW\\KvbEd2K.EXE");
-    EXPECT_EQ(v.editor1, "C:\\Windows\\notepad.exe");
-    EXPECT_EQ(v.prg_file, "C:\\\x83\x76\x83\x8d\\test.Q2K");
-}
-
-TEST(ProfileFile, WriteCreatesTheFolderAndReadsBack) {
-    test::TempDir dir;
-    const auto path = dir.path() / "cfg" / "qvtw2k.INI";
-    ProfileValues v = sample_values();
-    EXPECT_EQ(write_profile_file(path, v, true), std::nullopt);
+// A missing profile reads as defaults; one that cannot be read is never overwritten.
+TEST(ProfileFile, WritesCreateTheFolderButNeverReplaceAnUnreadableProfile) {
+    test::ScratchDir dir;
+    const std::filesystem::path path = dir.path() / "cfg" / "qvtw2k.INI";
+    ProfileValues written = sample_values();
+    EXPECT_EQ(write_profile_file(path, written, true), std::nullopt);
     ProfileValues back;
     EXPECT_EQ(read_profile_file(path, kEnv, back), std::nullopt);
     EXPECT_EQ(back.prg_file, "/home/u/a.Q2K");
-    ProfileValues missing;
-    EXPECT_EQ(read_profile_file(dir.path() / "none.INI", kEnv, missing), std::nullopt);
-    EXPECT_EQ(missing.port_number, "1");
-}
-
-TEST(ProfileFile, UnreadableProfileIsNotOverwritten) {
-    test::TempDir dir;
     const auto folder = dir.mkdir("qvtw2k.INI");  // exists, but no file to read
     // Beyond the size of any profile: reading it whole would cost memory and time.
     const auto huge = dir.write("huge.INI", std::string(IniFile::kMaxBytes + 1, '\n'));
-    for (const auto& path : {folder, huge}) {
+    for (const auto& unreadable : {dir.path() / "none.INI", folder, huge}) {
         ProfileValues v;
-        EXPECT_EQ(read_profile_file(path, kEnv, v), std::nullopt);
+        EXPECT_EQ(read_profile_file(unreadable, kEnv, v), std::nullopt);
         EXPECT_EQ(v.port_number, "1");
+        if (unreadable == dir.path() / "none.INI") continue;
         v = sample_values();
-        const auto error = write_profile_file(path, v, true);
+        const auto error = write_profile_file(unreadable, v, true);
         ASSERT_TRUE(error.has_value());
         EXPECT_NE(error->find("not saved"), std::string::npos);
     }
@@ -279,9 +242,6 @@ TEST(ProfileLocation, FollowsHomeThenExecutableThenConfig) {
         const auto loc = resolve_profile_location("/opt/qvt/qvtw2k", c.user, c.writable);
         const std::filesystem::path folder = c.folder;
         EXPECT_EQ(loc.profile, folder / "qvtw2k.INI");
-        EXPECT_EQ(loc.commands, folder / "qvtw2k.cdh");
-        EXPECT_EQ(loc.program_files, folder / "qvtw2k.flh");
-        EXPECT_EQ(loc.point_files, folder / "qvtw2k.pth");
         EXPECT_EQ(loc.mbk_files, folder / "qvtw2k.mbh");
     }
     EXPECT_EQ(resolve_profile_location("/w/QVTW2KE.EXE", config, true).profile, "/w/QVTW2KE.INI");

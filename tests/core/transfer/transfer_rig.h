@@ -15,6 +15,7 @@
 #include "core/platform/port_table.h"
 #include "core/transfer/transfers.h"
 #include "tests/support/link_rig.h"
+#include "tests/support/scratch_dir.h"
 
 namespace qvt::test {
 
@@ -53,42 +54,6 @@ class NoPortTable : public platform::PortTable {
   public:
     std::optional<std::string> device_of(int) const override { return std::nullopt; }
     std::vector<platform::PortEntry> ports() const override { return {}; }
-};
-
-class ScratchDir {
-  public:
-    ScratchDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "qvt_xfer_XXXXXX").string();
-        std::vector<char> name(pattern.begin(), pattern.end());
-        name.push_back('\0');
-        path_ = ::mkdtemp(name.data());
-    }
-    ~ScratchDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-    std::string write(const std::string& name, const std::string& bytes) const {
-        std::ofstream out(file(name), std::ios::binary);
-        out << bytes;
-        return file(name);
-    }
-    static std::string read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-    std::vector<std::string> entries() const {
-        std::vector<std::string> out;
-        for (const auto& e : std::filesystem::directory_iterator(path_))
-            out.push_back(e.path().filename().string());
-        return out;
-    }
-
-  private:
-    std::filesystem::path path_;
 };
 
 struct TransferRig : LinkRig {
