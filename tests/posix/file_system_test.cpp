@@ -8,7 +8,6 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-#include <functional>
 
 #include "tests/support/scratch_dir.h"
 
@@ -40,59 +39,42 @@ class AsOrdinaryUser {
     bool dropped_ = false;
 };
 
+enum class Holds { Nothing, OldFile, Folder, Fifo };
+
 struct Target {
     const char* name;
-    std::function<fs::path(const test::ScratchDir&)> make;  // returns the target
-    bool opens;
-    const char* old_content;  // what the target holds before, if anything
+    Holds holds;  // what is at the target's path before
+    bool read_only_file, read_only_folder, opens;
 };
-
-fs::path old_file(const test::ScratchDir& dir) {
-    return dir.write("d/prog.Q2K", "old\r\n");
-}
 
 const Target kTargets[] = {
-    {"NewFile", [](const test::ScratchDir& dir) { return dir.mkdir("d") / "prog.Q2K"; }, true,
-     nullptr},
-    {"ExistingFile", old_file, true, "old\r\n"},
-    {"ReadOnlyFile",
-     [](const test::ScratchDir& dir) {
-         const auto file = old_file(dir);
-         fs::permissions(file, fs::perms::owner_read);
-         return file;
-     },
-     false, "old\r\n"},
+    {"NewFile", Holds::Nothing, false, false, true},
+    {"ExistingFile", Holds::OldFile, false, false, true},
+    {"ReadOnlyFile", Holds::OldFile, true, false, false},
     // No temporary file can be made beside it: written in place.
-    {"WritableFileInReadOnlyFolder",
-     [](const test::ScratchDir& dir) {
-         const auto file = old_file(dir);
-         fs::permissions(file.parent_path(), fs::perms::owner_read | fs::perms::owner_exec);
-         return file;
-     },
-     true, "old\r\n"},
-    {"NewFileInReadOnlyFolder",
-     [](const test::ScratchDir& dir) {
-         const auto folder = dir.mkdir("d");
-         fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
-         return folder / "prog.Q2K";
-     },
-     false, nullptr},
-    {"Folder", [](const test::ScratchDir& dir) { return dir.mkdir("d/prog.Q2K"); }, false, nullptr},
-    {"Fifo",
-     [](const test::ScratchDir& dir) {
-         const auto fifo = dir.mkdir("d") / "prog.Q2K";
-         ::mkfifo(fifo.c_str(), 0644);
-         return fifo;
-     },
-     false, nullptr},
+    {"WritableFileInReadOnlyFolder", Holds::OldFile, false, true, true},
+    {"NewFileInReadOnlyFolder", Holds::Nothing, false, true, false},
+    {"Folder", Holds::Folder, false, false, false},
+    {"Fifo", Holds::Fifo, false, false, false},
 };
+
+fs::path make(const Target& t, const test::ScratchDir& dir) {
+    const fs::path file = dir.mkdir("d") / "prog.Q2K";
+    if (t.holds == Holds::OldFile) dir.write("d/prog.Q2K", "old\r\n");
+    if (t.holds == Holds::Folder) fs::create_directory(file);
+    if (t.holds == Holds::Fifo) ::mkfifo(file.c_str(), 0644);
+    if (t.read_only_file) fs::permissions(file, fs::perms::owner_read);
+    if (t.read_only_folder)
+        fs::permissions(file.parent_path(), fs::perms::owner_read | fs::perms::owner_exec);
+    return file;
+}
 
 class SafeWrite : public ::testing::TestWithParam<Target> {};
 
 TEST_P(SafeWrite, ReplacesOnlyAtCommitAndRefusesWhatMayNotBeWritten) {
     const Target& t = GetParam();
     test::ScratchDir dir;
-    const fs::path target = t.make(dir);
+    const fs::path target = make(t, dir);
     {
         AsOrdinaryUser user;
         {
@@ -100,9 +82,7 @@ TEST_P(SafeWrite, ReplacesOnlyAtCommitAndRefusesWhatMayNotBeWritten) {
             ASSERT_EQ(writer.open(target.string()), t.opens);
             if (t.opens) writer.write("new\r\n");
         }  // gone without commit()
-        if (t.old_content != nullptr) {
-            EXPECT_EQ(test::ScratchDir::read(target), t.old_content);
-        }
+        if (t.holds == Holds::OldFile) EXPECT_EQ(test::ScratchDir::read(target), "old\r\n");
         if (t.opens) {
             AtomicFileWriter writer;
             ASSERT_TRUE(writer.open(target.string()));
@@ -113,8 +93,8 @@ TEST_P(SafeWrite, ReplacesOnlyAtCommitAndRefusesWhatMayNotBeWritten) {
     }
     if (t.opens) {
         EXPECT_EQ(test::ScratchDir::read(target), "whole\r\n");
-    } else if (t.old_content != nullptr) {
-        EXPECT_EQ(test::ScratchDir::read(target), t.old_content);
+    } else if (t.holds == Holds::OldFile) {
+        EXPECT_EQ(test::ScratchDir::read(target), "old\r\n");
     }
     fs::permissions(target.parent_path(), fs::perms::owner_all);
     for (const auto& entry : fs::directory_iterator(target.parent_path()))
