@@ -14,6 +14,7 @@ Session::Session(const SessionPlatform& p, link::LifecycleView& lifecycle_view)
       request(state, p.term, pump, p.dialogs, console.request_hooks),
       lifecycle(state, p.term, pump, dialogue, p.dialogs, p.ports, lifecycle_view),
       transfers(transfer_deps(p)),
+      debug({state, p.term, dialogue, p.dialogs, console.shell}),
       starter_(p.processes, pump, p.program_folder),
       editors_(transfer_deps(p), transfers.hooks, transfers.histories,
                {profile.editor, profile.editor1}, starter_),
@@ -23,6 +24,7 @@ Session::Session(const SessionPlatform& p, link::LifecycleView& lifecycle_view)
     ops.provide(file_ops_);
     ops.provide(line_editing_);
     ops.provide(desktop_ops_);
+    ops.provide(debug);
     transfers.hooks.GetKVB68KVersion = [this] { return lifecycle.GetKVB68KVersion(); };
 }
 

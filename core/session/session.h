@@ -8,11 +8,11 @@
 // The session owns the shared state, the profile's values, the controller
 // dialogue, the console (main window state, keyboard, local commands, menu
 // actions), the receive processing, the request field, the connection's
-// lifecycle and the transfers with the external editors and the screen's
-// line editing, built in that order and wired to one another here and
-// nowhere else. Each subsystem hands its operations to the console's
-// router as it is built; a later subsystem (debug tools, IO checker, desktop)
-// is one more member and one more provide() call.
+// lifecycle, the transfers with the external editors and the screen's line
+// editing, and the debug tools, built in that order and wired to one another
+// here and nowhere else. Each subsystem hands its operations to the console's
+// router as it is built; a later subsystem (IO checker, desktop) is one more
+// member and one more provide() call.
 //
 // Windows are views created afterwards with a reference to the session: they
 // render the models (console.shell, transfers.progress, ...) and forward the
@@ -26,6 +26,7 @@
 
 #include "core/console/console.h"
 #include "core/console/operations.h"
+#include "core/debug/debug_tools.h"
 #include "core/link/dialogue.h"
 #include "core/link/lifecycle.h"
 #include "core/link/receive.h"
@@ -78,6 +79,7 @@ class Session {
     link::RequestField request;
     link::Lifecycle lifecycle;
     transfer::Transfers transfers;
+    debug::DebugTools debug;
 
   private:
     // The connection's share of the desktop operations.

@@ -1,0 +1,44 @@
+// The debug operations the console's menus and keys start: the task list and
+// clearing outputs work; the variable watch and the break-point window do
+// not exist yet.
+//
+// How it works: the session owns one DebugTools and hands it to the router
+// with one provide() call. It owns the task list and the "CLR_OUTP" dialog's
+// model (which the front end's dialog views). Of the rest, what the user asks
+// for says plainly that it is not available yet; the housekeeping calls that
+// other operations make in passing (hide the break-point window, stop the
+// watch) do nothing, since there is nothing to hide or stop.
+#pragma once
+
+#include "core/console/operations.h"
+#include "core/debug/clear_outputs.h"
+#include "core/debug/context.h"
+#include "core/debug/task_list.h"
+
+namespace qvt::debug {
+
+class DebugTools final : public console::DebugOperations {
+  public:
+    explicit DebugTools(const DebugDeps& deps);
+
+    TaskList task_list;
+    ClearOutputs clear_outputs;
+
+    void MonList() override { task_list.MonList(); }
+    void clr_outp() override { clear_outputs.clr_outp(); }
+
+    void ShowWatchWindow() override;
+    void CloseWatchWindowIfVisible() override {}
+    void Quit_Watch() override {}
+    void Break_Point(int mode) override;
+    void Break_Point_Set_Controls() override {}
+    void HideBreakPointWindow() override {}
+    bool BreakPointWindowVisible() override { return false; }
+    void SetBreakCheckBox(bool) override {}
+    void DisableBreakPointButton() override {}
+
+  private:
+    platform::Dialogs& dialogs_;
+};
+
+}  // namespace qvt::debug
