@@ -82,7 +82,9 @@ TEST_P(SafeWrite, ReplacesOnlyAtCommitAndRefusesWhatMayNotBeWritten) {
             ASSERT_EQ(writer.open(target.string()), t.opens);
             if (t.opens) writer.write("new\r\n");
         }  // gone without commit()
-        if (t.holds == Holds::OldFile) EXPECT_EQ(test::ScratchDir::read(target), "old\r\n");
+        if (t.holds == Holds::OldFile) {
+            EXPECT_EQ(test::ScratchDir::read(target), "old\r\n");
+        }
         if (t.opens) {
             AtomicFileWriter writer;
             ASSERT_TRUE(writer.open(target.string()));
