@@ -13,6 +13,7 @@
 #include <exception>
 
 #include "gui/application.h"
+#include "gui/clear_outputs_window.h"
 #include "gui/launcher_window.h"
 #include "gui/main_window.h"
 #include "gui/progress_dialog.h"
@@ -106,7 +107,9 @@ App::App(const AppOptions& options)
         session_.profile, dialogs_,
         [this](const std::string& text) { launcher_->set_status_text(2, text); });
     settings_window_ = std::make_unique<SettingsWindow>(*settings_, launcher_window_.get());
-    // TForm_BreakPoint, TForm10, TForm9 come with the debug tools.
+    // TForm_BreakPoint and TForm9 come with the watch and the break points.
+    // TForm10: the clear-outputs dialog, owned by the main window.
+    new ClearOutputsWindow(session_.debug.clear_outputs, main_window_.get());
 
     // After the vanished port's message, a wait it cut off must not raise a
     // second box on its way out.
