@@ -120,6 +120,7 @@ TEST(MainShell, ReadsHistoriesAndWritesThemBackOnClose) {
     const auto path = [&](std::string_view ext) { return console::history_path(exe, ext); };
     dir.write("qvtw2k.cdh", "LIST 0 20\rRUN\nPRINT A\r\nVER");
     dir.write("qvtw2k.pth", "C:\\old.P2K\r\n");
+    std::filesystem::create_directory(path(".flh"));  // cannot be read: told once, left alone
     ConsoleRig rig;
     auto& shell = rig.shell();
     int profile_saves = 0;
@@ -131,14 +132,18 @@ TEST(MainShell, ReadsHistoriesAndWritesThemBackOnClose) {
     EXPECT_EQ(shell.list(ListId::ListBox1).items(),
               (std::vector<std::string>{"LIST 0 20", "RUN", "PRINT A", "VER"}));
     EXPECT_EQ(shell.list(ListId::ListBox3).count(), 1);
+    EXPECT_EQ(rig.dialogs.messages().size(), 1u);
 
     shell.list(ListId::ListBox1).clear();
     shell.list(ListId::ListBox3).clear();
+    shell.list(ListId::ListBox2).set_items({"D:\\p.Q2K"});
     shell.list(ListId::ListBox4).set_items({"D:\\m.MBK"});
     shell.request_close();
     EXPECT_EQ(ScratchDir::read(path(".cdh")), "");                 // always written
     EXPECT_EQ(ScratchDir::read(path(".pth")), "C:\\old.P2K\r\n");  // empty list: old file kept
     EXPECT_EQ(ScratchDir::read(path(".mbh")), "D:\\m.MBK\r\n");
+    EXPECT_TRUE(std::filesystem::is_directory(path(".flh")));
+    EXPECT_EQ(rig.dialogs.messages().size(), 1u);
     EXPECT_TRUE(shell.closing());
     EXPECT_EQ(profile_saves, 1);
     EXPECT_EQ(launcher_shows, 1);
