@@ -46,22 +46,6 @@ class CountingControl : public gui::QtTerminalControl {
     std::uint64_t sent = 0;
 };
 
-// The lifecycle has no windows to act on here.
-class NoView : public link::LifecycleView {
-  public:
-    void all_menu_en_ds(bool) override {}
-    void set_pages_enabled(bool) override {}
-    std::string connect_button_caption() const override { return {}; }
-    void set_connect_button_caption(const std::string&) override {}
-    void move_connect_button(int, int) override {}
-    void set_connect_button_visible(bool) override {}
-    void set_connect_button_enabled(bool) override {}
-    void focus_connect_button() override {}
-    void bring_main_window_to_front() override {}
-    void end_program() override {}
-    void quit_application() override {}
-};
-
 // One controller on its pty with the program's session wired to it.
 struct Rig {
     explicit Rig(const std::string& device) {
@@ -73,7 +57,7 @@ struct Rig {
     gui::QtEventPump pump;
     bench::AutoDialogs dialogs;
     bench::NullClipboard clipboard;
-    NoView view;
+    link::NoLifecycleView view;
     session::Session session{{term, pump, dialogs, clipboard, ports}, view};
     transfer::Transfers& transfers = session.transfers;
 

@@ -71,6 +71,22 @@ class LifecycleView {
     virtual void quit_application() = 0;
 };
 
+// A session without windows (benchmarks, tests): nothing to show or move.
+class NoLifecycleView : public LifecycleView {
+  public:
+    void all_menu_en_ds(bool) override {}
+    void set_pages_enabled(bool) override {}
+    std::string connect_button_caption() const override { return {}; }
+    void set_connect_button_caption(const std::string&) override {}
+    void move_connect_button(int, int) override {}
+    void set_connect_button_visible(bool) override {}
+    void set_connect_button_enabled(bool) override {}
+    void focus_connect_button() override {}
+    void bring_main_window_to_front() override {}
+    void end_program() override {}
+    void quit_application() override {}
+};
+
 // The separate monitor program, which holds the port while it runs.
 class MonitorBridge {
   public:

@@ -18,7 +18,7 @@ TEST(Session, EndingUnwindsARunningTransferAndSendsNothingMore) {
         LinkRig link;
         FakeClipboard clipboard;
         NoPortTable ports;
-        NoLifecycleView view;
+        link::NoLifecycleView view;
         session::Session s({link.term, link.pump, link.dialogs, clipboard, ports}, view);
         ScratchDir dir;
         s.profile.prg_file = dir.write("p.Q2K", "10 A=1\r\n20 B=2\r\n");

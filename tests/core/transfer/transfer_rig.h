@@ -33,23 +33,6 @@ class RecordingTransferOps : public transfer::TransferOperations {
     void Edit_Mbk(int) override { calls.push_back("Edit_Mbk"); }
 };
 
-// The lifecycle is here only for its revision query; its windows and ports
-// stay out of the way.
-class NoLifecycleView : public link::LifecycleView {
-  public:
-    void all_menu_en_ds(bool) override {}
-    void set_pages_enabled(bool) override {}
-    std::string connect_button_caption() const override { return {}; }
-    void set_connect_button_caption(const std::string&) override {}
-    void move_connect_button(int, int) override {}
-    void set_connect_button_visible(bool) override {}
-    void set_connect_button_enabled(bool) override {}
-    void focus_connect_button() override {}
-    void bring_main_window_to_front() override {}
-    void end_program() override {}
-    void quit_application() override {}
-};
-
 class NoPortTable : public platform::PortTable {
   public:
     std::optional<std::string> device_of(int) const override { return std::nullopt; }
@@ -92,7 +75,7 @@ struct TransferRig : LinkRig {
         {state, term, pump, dialogue, dialogs, console.shell, console.commands, ops, files}};
     RecordingTransferOps file_ops{transfers, dialogs};
     NoPortTable ports;
-    NoLifecycleView lifecycle_view;
+    link::NoLifecycleView lifecycle_view;
     link::Lifecycle lifecycle{state, term, pump, dialogue, dialogs, ports, lifecycle_view};
 };
 
