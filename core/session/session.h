@@ -4,8 +4,7 @@
 //
 // How it works: the front end creates the platform objects (terminal
 // control, event pump, dialogs, clipboard, port table, process runner) and
-// then one Session.
-// The session owns the shared state, the profile's values, the controller
+// then one Session. The session owns the shared state, the profile's values, the controller
 // dialogue, the console (main window state, keyboard, local commands, menu
 // actions), the receive processing, the request field, the connection's
 // lifecycle, the transfers with the external editors and the screen's line
