@@ -79,7 +79,8 @@ std::string LineEditing::row(int r) {
 }
 
 int LineEditing::row_number(int r) {
-    std::string_view s = row(r);
+    const std::string text = row(r);
+    std::string_view s = text;
     while (!s.empty() && s.front() == '#')
         s.remove_prefix(1);
     return decimal_prefix(trimmed(s));
