@@ -80,8 +80,6 @@ class Dialogue {
     // read_until with one byte at a time.
     ReadEnd read_bytes_until(const std::function<bool(char)>& scan, const ReadLimits& limits = {});
 
-    platform::EventPump& pump() { return pump_; }
-
   private:
     SharedState& state_;
     platform::TerminalControl& term_;

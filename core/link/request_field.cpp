@@ -45,7 +45,6 @@ RequestField::RequestField(SharedState& state, platform::TerminalControl& term,
 }
 
 void RequestField::MaskEdit1Change(const std::string& text) {
-    text_ = text;
     if (queue_.size() >= kMaxWaiting) return;
     queue_.push_back(text);
     if (!running_ && !timer2_->active()) timer2_->start(kTimer2IntervalMs, false);

@@ -54,8 +54,6 @@ class RequestField {
     // Timer2's handler: carries out the request in the field.
     void Timer2Timer();
 
-    // The last text the field was given.
-    const std::string& text() const { return text_; }
     bool request_pending() const { return running_ || !queue_.empty(); }
 
     static constexpr platform::Millis kTimer2IntervalMs = 10;
@@ -74,7 +72,6 @@ class RequestField {
     platform::Dialogs& dialogs_;
     RequestHooks& hooks_;
     std::unique_ptr<platform::Timer> timer2_;
-    std::string text_;
     std::deque<std::string> queue_;
     bool running_ = false;
 };

@@ -3,23 +3,13 @@
 #include <climits>
 #include <string_view>
 
+#include "core/transfer/qfile.h"
+
 namespace qvt::transfer {
 
 namespace {
 
 constexpr const char* kLineBreak = "\r\n";
-
-bool blank(char c) {
-    return static_cast<unsigned char>(c) <= ' ';
-}
-
-std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && blank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && blank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
 
 bool digit(char c) {
     return c >= '0' && c <= '9';
@@ -42,7 +32,7 @@ int decimal_prefix(std::string_view s) {
 }
 
 std::string statement_of(const std::string& line) {
-    const std::string_view t = trimmed(line);
+    const std::string t = trim_blank(line);
     const std::size_t k = leading_digits(t);
     if (k == 0 || k == t.size()) return line;
     std::string out(k, ' ');
@@ -83,7 +73,7 @@ int LineEditing::row_number(int r) {
     std::string_view s = text;
     while (!s.empty() && s.front() == '#')
         s.remove_prefix(1);
-    return decimal_prefix(trimmed(s));
+    return decimal_prefix(trim_blank(s));
 }
 
 std::string LineEditing::rows_from(int first) const {
