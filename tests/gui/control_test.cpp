@@ -95,7 +95,6 @@ TEST(FileDialogText, FiltersAndDefaultExtension) {
               QStringLiteral("/d/prog.Q2K"));
     EXPECT_EQ(with_default_extension(QStringLiteral("/d/prog.txt"), "Q2K"),
               QStringLiteral("/d/prog.txt"));
-    EXPECT_EQ(from_sjis("\x83\x76\x83\x8d"), QStringLiteral("プロ"));
     EXPECT_EQ(to_sjis(QStringLiteral("プロ")), "\x83\x76\x83\x8d");
 }
 

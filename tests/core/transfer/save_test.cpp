@@ -61,9 +61,17 @@ TEST(Save, ExistingFileKeepsItsLinkAndMode) {
     EXPECT_EQ(rig.dir.entries().size(), 2u);  // no temporary file left
 }
 
-TEST(Save, UnwritableFileSendsNothing) {
+// Nothing is sent, and a cancelled Save or Read Label dialog leaves the
+// current name as it was (extension included).
+TEST(Save, UnwritableFileOrCancelSendsNothingAndKeepsTheName) {
     TransferRig rig;
     rig.attach_sim();
+    rig.prg_file = rig.dir.file("p.Q2K");
+    rig.transfers.save.Save68k();  // no file queued: cancelled
+    rig.transfers.labels.Label_Read();
+    EXPECT_EQ(rig.prg_file, rig.dir.file("p.Q2K"));
+    EXPECT_TRUE(rig.dialogs.messages().empty());
+
     rig.prg_file = rig.dir.file("missing/folder/p.Q2K");
     rig.state.file_preselected = 1;
     rig.transfers.save.Save68k();
