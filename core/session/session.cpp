@@ -15,15 +15,15 @@ Session::Session(const SessionPlatform& p, link::LifecycleView& lifecycle_view)
       lifecycle(state, p.term, pump, dialogue, p.dialogs, p.ports, lifecycle_view),
       transfers(transfer_deps(p)),
       debug({state, p.term, dialogue, p.dialogs, console.shell}),
+      desktop({lifecycle, p.dialogs}),
       starter_(p.processes, pump, p.program_folder),
       editors_(transfer_deps(p), transfers.hooks, transfers.histories,
                {profile.editor, profile.editor1}, starter_),
       line_editing_(transfer_deps(p), p.clipboard),
-      file_ops_(transfers, p.dialogs, &editors_),
-      desktop_ops_(lifecycle, p.dialogs) {
+      file_ops_(transfers, p.dialogs, &editors_) {
     ops.provide(file_ops_);
     ops.provide(line_editing_);
-    ops.provide(desktop_ops_);
+    ops.provide(desktop);
     ops.provide(debug);
     transfers.hooks.GetKVB68KVersion = [this] { return lifecycle.GetKVB68KVersion(); };
 }

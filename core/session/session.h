@@ -8,10 +8,10 @@
 // dialogue, the console (main window state, keyboard, local commands, menu
 // actions), the receive processing, the request field, the connection's
 // lifecycle, the transfers with the external editors and the screen's line
-// editing, and the debug tools, built in that order and wired to one another
-// here and nowhere else. Each subsystem hands its operations to the console's
-// router as it is built; a later subsystem (IO checker, desktop) is one more
-// member and one more provide() call.
+// editing, the debug tools and the desktop tools, built in that order and
+// wired to one another here and nowhere else. Each subsystem hands its
+// operations to the console's router as it is built; a later subsystem (IO
+// checker) is one more member and one more provide() call.
 //
 // Windows are views created afterwards with a reference to the session: they
 // render the models (console.shell, transfers.progress, ...) and forward the
@@ -26,6 +26,7 @@
 #include "core/console/console.h"
 #include "core/console/operations.h"
 #include "core/debug/debug_tools.h"
+#include "core/desktop/desktop_tools.h"
 #include "core/link/dialogue.h"
 #include "core/link/lifecycle.h"
 #include "core/link/receive.h"
@@ -79,28 +80,9 @@ class Session {
     link::Lifecycle lifecycle;
     transfer::Transfers transfers;
     debug::DebugTools debug;
+    desktop::DesktopTools desktop;
 
   private:
-    // The connection's share of the desktop operations.
-    class Desktop : public console::DesktopOperations {
-      public:
-        Desktop(link::Lifecycle& lifecycle, platform::Dialogs& dialogs)
-            : lifecycle_(lifecycle), dialogs_(dialogs) {}
-        void Disconnect1Click() override { lifecycle_.Disconnect1Click(); }
-        bool OpenWindowSwitch(bool) override {
-            console::not_available(dialogs_, "The window switch");
-            return false;
-        }
-        void WebReference() override {
-            console::not_available(dialogs_, "The web command reference");
-        }
-        void KVBMonitor() override { console::not_available(dialogs_, "The KVB monitor"); }
-
-      private:
-        link::Lifecycle& lifecycle_;
-        platform::Dialogs& dialogs_;
-    };
-
     console::FileNames files() { return {profile.prg_file, profile.pnt_file, profile.mbk_file}; }
     transfer::TransferDeps transfer_deps(const SessionPlatform& p);
 
@@ -108,7 +90,6 @@ class Session {
     transfer::Editors editors_;
     transfer::LineEditing line_editing_;
     transfer::TransferOperations file_ops_;
-    Desktop desktop_ops_;
 };
 
 }  // namespace qvt::session
