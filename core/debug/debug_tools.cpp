@@ -3,11 +3,7 @@
 namespace qvt::debug {
 
 DebugTools::DebugTools(const DebugDeps& deps)
-    : task_list(deps), clear_outputs(deps.term), dialogs_(deps.dialogs) {}
-
-void DebugTools::ShowWatchWindow() {
-    console::not_available(dialogs_, "The variable watch");
-}
+    : task_list(deps), clear_outputs(deps.term), watch(deps), dialogs_(deps.dialogs) {}
 
 // Mode 1 is the window opening by itself at a break prompt: not a request of
 // the user, so no message.

@@ -40,7 +40,9 @@ enum class ReadEnd : std::uint8_t { Complete, Aborted, TimedOut };
 
 struct ReadLimits {
     // On the pump's clock; reached means timed out (checked before each read,
-    // so a reply that arrives by then counts). Negative: no limit.
+    // so a reply that arrives by then counts). Negative: no limit. Read
+    // afresh every round, so a scanner may move it (a limit that runs from
+    // the last received byte).
     platform::Millis deadline_ms = -1;
     // Polled after every block and every pump; non-zero ends the read.
     const std::uint8_t* abort_flag = nullptr;
@@ -79,6 +81,9 @@ class Dialogue {
                        const ReadLimits& limits = {});
     // read_until with one byte at a time.
     ReadEnd read_bytes_until(const std::function<bool(char)>& scan, const ReadLimits& limits = {});
+
+    // The clock and timers of the waits, for a tool that polls the controller.
+    platform::EventPump& pump() { return pump_; }
 
   private:
     SharedState& state_;
