@@ -2,13 +2,10 @@
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QDesktopServices>
-#include <QFile>
 #include <QFileInfo>
 #include <QPushButton>
 #include <QScreen>
 #include <QTreeWidget>
-#include <QUrl>
 #include <cstdio>
 #include <exception>
 
@@ -133,9 +130,6 @@ void App::set_transfer_hooks() {
     // The label column stretches, so it leaves room for a scroll bar by
     // itself; what is left is laying the list out anew.
     hooks.narrow_label_column = [this](bool) { main_window_->label_list()->doItemsLayout(); };
-    hooks.open_folder = [](const std::string& folder) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(QFile::decodeName(folder.c_str())));
-    };
     hooks.bring_main_window_to_front = [this] {
         main_window_->raise();
         main_window_->activateWindow();

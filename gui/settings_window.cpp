@@ -45,10 +45,15 @@ SettingsWindow::SettingsWindow(startup::SettingsDialog& model, QWidget* parent)
     button4->setGeometry(412, 64, 56, 22);
 
     check1_ = new QCheckBox(QStringLiteral("KVB Program Stops at Connecting"), this);
-    check1_->setGeometry(28, 136, 300, 22);
+    check1_->setGeometry(28, 130, 300, 22);
     check1_->setChecked(true);
     check2_ = new QCheckBox(QStringLiteral("IME Enabled"), this);
-    check2_->setGeometry(28, 166, 300, 22);
+    check2_->setGeometry(28, 156, 300, 22);
+    auto* label3 = new QLabel(QStringLiteral("Web Reference Host"), this);
+    label3->setGeometry(28, 188, 130, 20);
+    edit3_ = new QLineEdit(this);
+    edit3_->setGeometry(160, 186, 335, 22);
+    edit3_->setToolTip(QStringLiteral("Opened by F1 with the word under the cursor"));
 
     button1_ = new QPushButton(QStringLiteral("Ok"), this);
     button1_->setGeometry(300, 222, 90, 28);
@@ -84,6 +89,7 @@ void SettingsWindow::show_controls() {
     edit2_->setText(path_text(c.edit2));
     check1_->setChecked(c.check1);
     check2_->setChecked(c.check2);
+    edit3_->setText(QString::fromStdString(c.edit3));
 }
 
 void SettingsWindow::take_controls() {
@@ -92,6 +98,7 @@ void SettingsWindow::take_controls() {
     c.edit2 = path_bytes(edit2_->text());
     c.check1 = check1_->isChecked();
     c.check2 = check2_->isChecked();
+    c.edit3 = edit3_->text().trimmed().toStdString();
 }
 
 }  // namespace qvt::gui

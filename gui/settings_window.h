@@ -27,6 +27,7 @@ class SettingsWindow : public QDialog {
     QLineEdit* edit2() { return edit2_; }
     QCheckBox* check1() { return check1_; }
     QCheckBox* check2() { return check2_; }
+    QLineEdit* edit3() { return edit3_; }
     QPushButton* ok_button() { return button1_; }
     QPushButton* cancel_button() { return button2_; }
 
@@ -42,6 +43,7 @@ class SettingsWindow : public QDialog {
     QLineEdit* edit2_;
     QCheckBox* check1_;
     QCheckBox* check2_;
+    QLineEdit* edit3_;
     QPushButton* button1_;
     QPushButton* button2_;
 };

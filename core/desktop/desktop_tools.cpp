@@ -1,9 +1,22 @@
 #include "core/desktop/desktop_tools.h"
 
+#include "core/desktop/web_reference.h"
+
 namespace qvt::desktop {
 
+namespace {
+
+constexpr const char* kDesktopOpener = "xdg-open";
+
+}  // namespace
+
 DesktopTools::DesktopTools(const DesktopDeps& deps)
-    : lifecycle_(deps.lifecycle), dialogs_(deps.dialogs) {}
+    : lifecycle_(deps.lifecycle),
+      dialogs_(deps.dialogs),
+      term_(deps.term),
+      dialogue_(deps.dialogue),
+      profile_(deps.profile),
+      processes_(deps.processes) {}
 
 bool DesktopTools::OpenWindowSwitch(bool) {
     console::not_available(dialogs_, "The window switch");
@@ -11,11 +24,33 @@ bool DesktopTools::OpenWindowSwitch(bool) {
 }
 
 void DesktopTools::WebReference() {
-    console::not_available(dialogs_, "The web command reference");
+    std::string line;
+    dialogue_.GetLineStr(term_.CursorRow(), line);
+    const std::string word = reference_word(line, term_.CursorColumn());
+    if (word.empty()) {
+        dialogs_.MessageBox("QVTW", "カーソルをコマンドに合わせてください",
+                            platform::MsgIcon::Error, platform::MsgButtons::Ok);
+        return;
+    }
+    const std::string& host = profile_.reference_host;
+    open_with_desktop(
+        reference_address(host.empty() ? startup::kDefaultReferenceHost : host, word));
 }
 
 void DesktopTools::KVBMonitor() {
     console::not_available(dialogs_, "The KVB monitor");
+}
+
+void DesktopTools::open_folder(const std::string& folder) {
+    open_with_desktop(folder);
+}
+
+void DesktopTools::open_with_desktop(const std::string& target) {
+    if (processes_ != nullptr && processes_->start_detached(kDesktopOpener, {target})) return;
+    dialogs_.MessageBox("QVTW",
+                        std::string("The desktop could not open\r\n") + target + "\r\n" +
+                            kDesktopOpener + " could not be started (Debian package xdg-utils).",
+                        platform::MsgIcon::Error, platform::MsgButtons::Ok);
 }
 
 }  // namespace qvt::desktop

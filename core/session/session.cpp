@@ -15,7 +15,7 @@ Session::Session(const SessionPlatform& p, link::LifecycleView& lifecycle_view)
       lifecycle(state, p.term, pump, dialogue, p.dialogs, p.ports, lifecycle_view),
       transfers(transfer_deps(p)),
       debug({state, p.term, dialogue, p.dialogs, console.shell}),
-      desktop({lifecycle, p.dialogs}),
+      desktop({lifecycle, p.dialogs, p.term, dialogue, profile, p.processes}),
       starter_(p.processes, pump, p.program_folder),
       editors_(transfer_deps(p), transfers.hooks, transfers.histories,
                {profile.editor, profile.editor1}, starter_),
@@ -26,6 +26,9 @@ Session::Session(const SessionPlatform& p, link::LifecycleView& lifecycle_view)
     ops.provide(desktop);
     ops.provide(debug);
     transfers.hooks.GetKVB68KVersion = [this] { return lifecycle.GetKVB68KVersion(); };
+    transfers.hooks.open_folder = [this](const std::string& folder) {
+        desktop.open_folder(folder);
+    };
 }
 
 transfer::TransferDeps Session::transfer_deps(const SessionPlatform& p) {

@@ -139,6 +139,7 @@ bool GetProfile(const IniFile& ini, const ProfileEnv& env, ProfileValues& v, std
     v.baud_index = numbers.read("BaudRate", "RadioGroup_Baud", 0);
 
     v.qvt_debug = ini.get("Debug", "qvt_debug", "0");
+    v.reference_host = ini.get("Web", "RefHost", kDefaultReferenceHost);
 
     if (bad.empty()) return true;
     error.clear();
@@ -202,6 +203,7 @@ void WriteProfile(IniFile& ini, ProfileValues& v, bool main_window_visible) {
     ini.set("BaudRate", "RadioGroup_Baud", std::to_string(v.baud_index));
 
     ini.set("Debug", "qvt_debug", v.qvt_debug);
+    ini.set("Web", "RefHost", v.reference_host);
 }
 
 ProfileLocation resolve_profile_location(const fs::path& exe_path,

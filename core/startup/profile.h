@@ -33,6 +33,8 @@
 //   "Editor"  : <executable folder>/kvbed2k, or kvbed2ke for the English edition;
 //   "Editor1" : /usr/bin/xdg-open (the desktop's handler for the file; it returns
 //               at once, so a launch that waits for the editor ends at once).
+//   "RefHost" (section "Web", new here): the web command reference's host,
+//               kDefaultReferenceHost; the Settings dialog changes it.
 // A profile written on Windows reads without harm: CR LF line ends are kept,
 // Shift-JIS bytes and Windows paths are carried through as they are.
 #pragma once
@@ -65,8 +67,9 @@ struct ProfileValues {
     std::string editor;           // program editor
     std::string editor1;          // point/MBK editor
     std::string prg_file, pnt_file, mbk_file;
-    std::string ime_enabled;  // "1" or "0"
-    std::string qvt_debug;    // "1" shows the debug page
+    std::string ime_enabled;     // "1" or "0"
+    std::string qvt_debug;       // "1" shows the debug page
+    std::string reference_host;  // "Web"/"RefHost": host of the web command reference
 
     // --- state of the windows that own the value ---
     WindowGeometry main_window;   // TForm3
@@ -88,6 +91,9 @@ struct ProfileEnv {
     int screen_width = 0;
     int screen_height = 0;
 };
+
+// The web command reference's host when the profile names none.
+inline constexpr const char* kDefaultReferenceHost = "https://www.kvb-reference.example";
 
 // The default of "Editor" and "Editor1" on this platform.
 std::string default_program_editor(const ProfileEnv& env);

@@ -24,6 +24,7 @@ void SettingsDialog::FormActivate() {
     controls.edit2 = values_.editor1;
     controls.check1 = values_.quit_connecting == "1";
     controls.check2 = values_.ime_enabled == "1";
+    controls.edit3 = values_.reference_host;
     changed();
 }
 
@@ -33,6 +34,7 @@ void SettingsDialog::Button1Click() {
     values_.quit_connecting = controls.check1 ? '1' : '0';
     if (set_stop_text_) set_stop_text_(stop_status_text(values_.quit_connecting));
     values_.ime_enabled = controls.check2 ? '1' : '0';
+    values_.reference_host = controls.edit3;
 }
 
 void SettingsDialog::Select(std::string& edit) {

@@ -1,5 +1,5 @@
-// The settings dialog: the two external editors, stop-at-connect and the IME
-// switch, edited before connecting.
+// The settings dialog: the two external editors, stop-at-connect, the IME
+// switch and the web command reference's host, edited before connecting.
 //
 // How it works: the dialog's controls are a copy (SettingsControls) that the
 // view shows and edits. FormActivate refills the copy from the profile values
@@ -24,6 +24,7 @@ struct SettingsControls {
     std::string edit2;    // point/MBK editor
     bool check1 = true;   // "KVB Program Stops at Connecting"
     bool check2 = false;  // "IME Enabled"
+    std::string edit3;    // "Web Reference Host"
     friend bool operator==(const SettingsControls&, const SettingsControls&) = default;
 };
 

@@ -13,6 +13,7 @@ struct SettingsRig {
         values.editor1 = "/usr/bin/xdg-open";
         values.quit_connecting = '1';
         values.ime_enabled = '0';
+        values.reference_host = "http://ref.test";
     }
     ProfileValues values;
     test::ScriptedDialogs dialogs;
@@ -25,15 +26,17 @@ TEST(Settings, OkStoresEverythingAndUpdatesTheLauncherAtOnce) {
     SettingsRig rig;
     rig.values.ime_enabled = 'x';  // not "1": shown unticked, written as "0"
     rig.dialog.FormActivate();
-    EXPECT_EQ(rig.dialog.controls,
-              (SettingsControls{"/opt/kvbed2k", "/usr/bin/xdg-open", true, false}));
+    EXPECT_EQ(rig.dialog.controls, (SettingsControls{"/opt/kvbed2k", "/usr/bin/xdg-open", true,
+                                                     false, "http://ref.test"}));
     rig.dialog.controls.edit1 = "  typed as is ";
+    rig.dialog.controls.edit3 = "ref.example";
     rig.dialog.controls.check1 = false;
     rig.dialog.Button1Click();
     EXPECT_EQ(rig.values.editor, "  typed as is ");
     EXPECT_EQ(rig.values.editor1, "/usr/bin/xdg-open");
     EXPECT_EQ(rig.values.quit_connecting, "0");
     EXPECT_EQ(rig.values.ime_enabled, "0");
+    EXPECT_EQ(rig.values.reference_host, "ref.example");
     EXPECT_EQ(rig.stop_texts, std::vector<std::string>{"KVB Not Stop"});
 
     rig.dialog.FormActivate();
