@@ -25,6 +25,7 @@ Session::Session(const SessionPlatform& p, link::LifecycleView& lifecycle_view)
     ops.provide(line_editing_);
     ops.provide(desktop);
     ops.provide(debug);
+    debug.break_points.keys = &console.keyboard;
     transfers.hooks.GetKVB68KVersion = [this] { return lifecycle.GetKVB68KVersion(); };
     transfers.hooks.open_folder = [this](const std::string& folder) {
         desktop.open_folder(folder);
