@@ -11,6 +11,7 @@
 
 #include "gui/application.h"
 #include "gui/clear_outputs_window.h"
+#include "gui/io_checker_window.h"
 #include "gui/launcher_window.h"
 #include "gui/main_window.h"
 #include "gui/progress_dialog.h"
@@ -96,7 +97,9 @@ App::App(const AppOptions& options)
     progress_window_ =
         std::make_unique<ProgressDialog>(session_.transfers.progress, main_window_.get());
 
-    // TFormIOC, TForm15 (window switch) come with their subsystems; TForm5
+    // TFormIOC: the IO checker, owned by the main window, over which it opens.
+    new IoCheckerWindow(session_.io_checker, main_window_.get());
+    // TForm15 (window switch) comes with its subsystem; TForm5
     // (the USB-RS search) has no window of its own here.
     // TForm6: the system-loader chooser. TForm7: the settings dialog.
     chooser_ = std::make_unique<LoaderChooser>(launcher_window_.get());

@@ -302,4 +302,9 @@ bool Controller::set_bank(int bank, int value) {
     return true;
 }
 
+int Controller::bank(int bank) const {
+    if (!IoSpace::valid_bank(bank)) return -1;
+    return impl_->io.read(bank, impl_->last_now);
+}
+
 }  // namespace kvb::sim

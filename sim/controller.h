@@ -56,6 +56,8 @@ class Controller {
     // Sets an IO bank's byte from outside, as the wiring of an input would (any
     // bank may be set); false for a bank that does not exist.
     bool set_bank(int bank, int value);
+    // The byte IN(bank) would give now; -1 for a bank that does not exist.
+    int bank(int bank) const;
 
   private:
     struct Impl;

@@ -15,6 +15,7 @@ Session::Session(const SessionPlatform& p, link::LifecycleView& lifecycle_view)
       lifecycle(state, p.term, pump, dialogue, p.dialogs, p.ports, lifecycle_view),
       transfers(transfer_deps(p)),
       debug({state, p.term, dialogue, p.dialogs, console.shell}),
+      io_checker({state, p.term, pump, dialogue}),
       desktop({lifecycle, p.dialogs, p.term, dialogue, profile, p.processes}),
       starter_(p.processes, pump, p.program_folder),
       editors_(transfer_deps(p), transfers.hooks, transfers.histories,
@@ -25,6 +26,7 @@ Session::Session(const SessionPlatform& p, link::LifecycleView& lifecycle_view)
     ops.provide(line_editing_);
     ops.provide(desktop);
     ops.provide(debug);
+    ops.provide(io_checker);
     debug.break_points.keys = &console.keyboard;
     transfers.hooks.GetKVB68KVersion = [this] { return lifecycle.GetKVB68KVersion(); };
     transfers.hooks.open_folder = [this](const std::string& folder) {

@@ -27,6 +27,7 @@
 #include "core/console/operations.h"
 #include "core/debug/debug_tools.h"
 #include "core/desktop/desktop_tools.h"
+#include "core/iocheck/io_checker.h"
 #include "core/link/dialogue.h"
 #include "core/link/lifecycle.h"
 #include "core/link/receive.h"
@@ -80,6 +81,7 @@ class Session {
     link::Lifecycle lifecycle;
     transfer::Transfers transfers;
     debug::DebugTools debug;
+    iocheck::IoChecker io_checker;
     desktop::DesktopTools desktop;
 
   private:
