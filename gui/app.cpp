@@ -18,6 +18,7 @@
 #include "gui/request_socket.h"
 #include "gui/settings_window.h"
 #include "gui/small_windows.h"
+#include "gui/watch_window.h"
 
 namespace qvt::gui {
 
@@ -110,6 +111,8 @@ App::App(const AppOptions& options)
     // TForm_BreakPoint and TForm9 come with the watch and the break points.
     // TForm10: the clear-outputs dialog, owned by the main window.
     new ClearOutputsWindow(session_.debug.clear_outputs, main_window_.get());
+    // TForm9: the floating watch window, owned by the main window.
+    watch_window_ = new WatchWindow(session_.debug.watch, session_.console, main_window_.get());
 
     // After the vanished port's message, a wait it cut off must not raise a
     // second box on its way out.
@@ -132,6 +135,8 @@ void App::set_transfer_hooks() {
     transfer::TransferHooks& hooks = session_.transfers.hooks;
     // The label column stretches, so it leaves room for a scroll bar by
     // itself; what is left is laying the list out anew.
+    hooks.quit_watch = [this] { session_.debug.Quit_Watch(); };
+    hooks.close_watch_window_if_visible = [this] { session_.debug.CloseWatchWindowIfVisible(); };
     hooks.narrow_label_column = [this](bool) { main_window_->label_list()->doItemsLayout(); };
     hooks.bring_main_window_to_front = [this] {
         main_window_->raise();
@@ -148,6 +153,7 @@ void App::start() {
         launcher_window_->move(area.center() - launcher_window_->rect().center());
     }
     launcher_->FormShow();
+    watch_window_->load_profile(session_.profile);
     if (listen_for_requests_) {
         requests_ = std::make_unique<RequestServer>(
             [this](const std::string& text) { main_window_->set_request_text(text); });
@@ -201,6 +207,7 @@ void App::save_profile() {
     // (what resize() takes), so a value read back puts the window where it was.
     const QPoint at = main_window_->pos();
     profile.main_window = {at.y(), at.x(), main_window_->width(), main_window_->height()};
+    watch_window_->store_profile(profile);
     ++profile_writes_;
     if (auto error = startup::write_profile_file(location_.profile, profile,
                                                  main_window_->shell().visible())) {

@@ -40,6 +40,7 @@ class MainWindow;
 class ProgressDialog;
 class RequestServer;
 class SettingsWindow;
+class WatchWindow;
 
 // Message boxes owned by whichever window is active when they open.
 class ActiveWindowDialogs : public QtDialogs {
@@ -164,6 +165,7 @@ class App : public startup::LauncherHooks {
     std::unique_ptr<SettingsWindow> settings_window_;
     std::unique_ptr<DeviceListWindow> device_list_;
     std::unique_ptr<RequestServer> requests_;
+    WatchWindow* watch_window_ = nullptr;  // owned by the main window
     bool listen_for_requests_ = true;
 
     int profile_writes_ = 0;
