@@ -11,6 +11,7 @@
 #include "gui/app.h"
 #include "gui/application.h"
 #include "gui/connection.h"
+#include "gui/headless.h"
 #include "gui/request_socket.h"
 
 namespace {
@@ -33,6 +34,9 @@ constexpr const char* kUsage =
     "  --request TEXT  hand a request (\"/L file\", \"/T 100\", \"/P X1\", \"/X X1\") to the\n"
     "                  running instance and exit; status 1 when none runs\n"
     "  --help          show this text\n"
+    "\n"
+    "With --save, --load, --psave, --pload, --msave, --mload or --send, one\n"
+    "operation runs without a display; qvtw2k --com N --send VER --help tells more.\n"
     "\n"
     "Needs a display (DISPLAY or WAYLAND_DISPLAY); without one, use xvfb-run -a\n"
     "or QT_QPA_PLATFORM=offscreen.\n";
@@ -101,6 +105,7 @@ int send_request(int argc, char** argv, const std::string& request) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (qvt::gui::headless::requested(argc, argv)) return qvt::gui::headless::run(argc, argv);
     Options options;
     if (auto error = parse(argc, argv, options)) {
         std::fprintf(stderr, "qvtw2k: %s\n\n%s", error->c_str(), kUsage);

@@ -193,7 +193,9 @@ void QtTerminalControl::require_open(const char* what) const {
 std::string QtTerminalControl::Input() {
     require_open("Input");
     const QByteArray data = input_len_ == 1 ? port_.read(1) : port_.readAll();
-    return std::string(data.constData(), static_cast<std::size_t>(data.size()));
+    std::string bytes(data.constData(), static_cast<std::size_t>(data.size()));
+    if (tap_ && !bytes.empty()) tap_(false, bytes);
+    return bytes;
 }
 
 void QtTerminalControl::set_Output(const std::string& bytes) {
@@ -203,6 +205,7 @@ void QtTerminalControl::set_Output(const std::string& bytes) {
     if (written != static_cast<qint64>(bytes.size())) {
         throw platform::TerminalError("Output: " + port_.errorString().toStdString());
     }
+    if (tap_) tap_(true, bytes);
     // Hand the bytes to the driver now rather than on the next loop turn: a
     // command's round trip is then one loop turn shorter.
     port_.flush();
@@ -215,7 +218,12 @@ int QtTerminalControl::InBufferCount() const {
 void QtTerminalControl::set_InBufferCount(int n) {
     if (n != 0 || !PortOpen()) return;
     port_.clear(QSerialPort::Input);
-    port_.readAll();  // what the port had already buffered
+    // What the port had already buffered was on the line all the same.
+    const QByteArray dropped = port_.readAll();
+    if (tap_ && !dropped.isEmpty()) {
+        tap_(false,
+             std::string_view(dropped.constData(), static_cast<std::size_t>(dropped.size())));
+    }
 }
 
 int QtTerminalControl::OutBufferCount() const {

@@ -35,6 +35,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/platform/port_table.h"
 #include "core/terminal/control_base.h"
@@ -86,6 +87,11 @@ class QtTerminalControl : public QObject, public terminal::ControlBase {
     using DriverQueue = std::function<int(int handle)>;
     void set_driver_queue(DriverQueue query) { driver_queue_ = std::move(query); }
 
+    // Sees every chunk written to the port and every chunk taken from it
+    // (sent true for the former); the session log listens here.
+    using Tap = std::function<void(bool sent, std::string_view bytes)>;
+    void set_tap(Tap tap) { tap_ = std::move(tap); }
+
   signals:
     void screenChanged();
     void focusRequested();
@@ -113,6 +119,7 @@ class QtTerminalControl : public QObject, public terminal::ControlBase {
     bool failed_ = false;
     quint64 comm_events_raised_ = 0;
     DriverQueue driver_queue_;
+    Tap tap_;
     mutable QTimer drain_wake_;
 };
 

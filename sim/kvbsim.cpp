@@ -53,6 +53,7 @@ constexpr const char* kUsage =
     "  --reply-delay MS       pause before each reply\n"
     "  --baud N               pace output at N baud (10 bits a byte)\n"
     "  --drop-prompt          never send the prompt\n"
+    "  --hung                 take every byte and answer nothing (a hung controller)\n"
     "  --drop-prompt-every N  drop every N-th prompt\n"
     "  --garbage-every N      insert a garbage byte after every N bytes\n"
     "  --hang-up-after N      hang up after N bytes sent\n"
@@ -71,6 +72,7 @@ struct Args {
     std::optional<int> com;
     std::string usb_identity;                // "VID_xxxx+PID_xxxx+serial", or empty
     std::vector<std::pair<int, int>> banks;  // --input-bank values
+    bool hung = false;                       // the controller never answers
 };
 
 constexpr const char* kUsbKvb = "VID_3B7C+PID_6003+";
@@ -105,6 +107,10 @@ std::optional<Args> parse(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string_view flag = argv[i];
         if (flag == "--help" || flag == "-h") return std::nullopt;
+        if (flag == "--hung") {
+            a.hung = true;
+            continue;
+        }
         if (flag == "--drop-prompt") {
             a.options.drop_prompt = true;
             continue;
@@ -236,7 +242,8 @@ int serve(const Args& args) {
         }
         if (fds[0].revents & POLLIN) {
             const ssize_t n = ::read(pty.master(), buf, sizeof buf);
-            if (n > 0) controller.feed(std::string_view(buf, static_cast<std::size_t>(n)), now);
+            if (n > 0 && !args.hung)
+                controller.feed(std::string_view(buf, static_cast<std::size_t>(n)), now);
         }
         if (pending.size() < kMaxPending) pending += controller.read(now);
         const bool line_ok = flush(pty.master(), pending);

@@ -1,0 +1,653 @@
+#include "gui/headless.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/log/session_log.h"
+#include "core/platform/text_codec.h"
+#include "core/session/session.h"
+#include "core/startup/launcher.h"
+#include "core/startup/profile.h"
+#include "core/transfer/scope.h"
+#include "gui/app_port_table.h"
+#include "gui/qt_event_pump.h"
+#include "gui/qt_terminal_control.h"
+
+namespace qvt::gui::headless {
+
+namespace {
+
+constexpr const char* kUsageText =
+    "Usage: qvtw2k --com N | --port DEVICE  [--baud 38400|115200]  OPERATION\n"
+    "              [--yes] [--timeout SECONDS] [--log FILE]\n"
+    "\n"
+    "Runs one operation without a display and exits. OPERATION is one of\n"
+    "  --save FILE    --load FILE     program (.Q2K)\n"
+    "  --psave FILE   --pload FILE    points (.P2K)\n"
+    "  --msave FILE   --mload FILE    MBK (.MBK)\n"
+    "  --send LINE    send one command line, print the reply up to the prompt\n"
+    "\n"
+    "  --yes              allow what the window would ask about: replacing a\n"
+    "                     file, deleting the controller's program or data\n"
+    "  --timeout SECONDS  abort when the controller sends nothing for so long\n"
+    "  --log FILE         append the bytes on the line to FILE\n"
+    "\n"
+    "Exit status: 0 done; 1 refused, timed out or aborted (Ctrl-C); 2 the port\n"
+    "could not be opened or vanished; 3 a file could not be read or written;\n"
+    "64 bad usage.\n";
+
+enum class Op { None, Save, Load, PSave, PLoad, MSave, MLoad, Send };
+
+struct OpInfo {
+    const char* flag;
+    Op op;
+    const char* title;
+    bool load;
+};
+
+constexpr OpInfo kOps[] = {
+    {"--save", Op::Save, "Save Program", false}, {"--load", Op::Load, "Load Program", true},
+    {"--psave", Op::PSave, "Save Point", false}, {"--pload", Op::PLoad, "Load Point", true},
+    {"--msave", Op::MSave, "Save MBK", false},   {"--mload", Op::MLoad, "Load MBK", true},
+    {"--send", Op::Send, "Send", false},
+};
+
+const OpInfo* op_of_flag(std::string_view flag) {
+    for (const OpInfo& info : kOps) {
+        if (flag == info.flag) return &info;
+    }
+    return nullptr;
+}
+
+struct Options {
+    int com = 0;
+    std::string device;
+    int baud = 38400;
+    const OpInfo* op = nullptr;
+    std::string argument;
+    bool yes = false;
+    int timeout_s = 0;
+    std::string log_file;
+};
+
+std::optional<int> to_int(std::string_view s) {
+    int v = 0;
+    auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (s.empty() || ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
+    return v;
+}
+
+std::optional<std::string> parse(int argc, char** argv, Options& o) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        auto value = [&]() -> std::optional<std::string> {
+            if (i + 1 >= argc) return std::nullopt;
+            return std::string(argv[++i]);
+        };
+        if (const OpInfo* info = op_of_flag(arg)) {
+            if (o.op != nullptr) return "only one operation at a time";
+            auto v = value();
+            if (!v || v->empty()) return std::string(arg) + " needs an argument";
+            o.op = info;
+            o.argument = *v;
+        } else if (arg == "--yes") {
+            o.yes = true;
+        } else if (arg == "--com" || arg == "--baud" || arg == "--timeout") {
+            auto v = value();
+            auto n = v ? to_int(*v) : std::nullopt;
+            if (!n || *n < 1) return std::string(arg) + " needs a positive number";
+            if (arg == "--com") o.com = *n;
+            if (arg == "--baud") o.baud = *n;
+            if (arg == "--timeout") o.timeout_s = *n;
+        } else if (arg == "--port" || arg == "--log") {
+            auto v = value();
+            if (!v || v->empty()) return std::string(arg) + " needs a path";
+            (arg == "--port" ? o.device : o.log_file) = *v;
+        } else {
+            return "unknown argument: " + std::string(arg);
+        }
+    }
+    if (o.op == nullptr) return "no operation given";
+    if ((o.com == 0) == o.device.empty()) return "give either --com or --port";
+    if (o.baud != 38400 && o.baud != 115200) return "--baud is 38400 or 115200";
+    return std::nullopt;
+}
+
+// Messages as one line of text on stderr.
+std::string one_line(const std::string& text) {
+    std::string out;
+    for (const char c : platform::utf8_from_sjis(text)) {
+        if (c == '\r') continue;
+        out += c == '\n' ? ' ' : c;
+    }
+    while (!out.empty() && out.back() == ' ')
+        out.pop_back();
+    return out;
+}
+
+bool starts_with(const std::string& text, std::string_view prefix) {
+    return std::string_view(text).substr(0, prefix.size()) == prefix;
+}
+
+// The run's result: the first failure wins over a later "Completed".
+struct Outcome {
+    int status = -1;
+    void set(int s) {
+        if (status <= 0) status = s;
+    }
+};
+
+class HeadlessDialogs : public platform::Dialogs {
+  public:
+    HeadlessDialogs(bool yes, Outcome& outcome, std::string file)
+        : yes_(yes), outcome_(outcome), file_(std::move(file)) {}
+
+    platform::MsgResult MessageBox(const std::string& caption, const std::string& text,
+                                   platform::MsgIcon icon, platform::MsgButtons buttons) override {
+        if (buttons != platform::MsgButtons::Ok) {
+            if (yes_)
+                return buttons == platform::MsgButtons::OkCancel ? platform::MsgResult::Ok
+                                                                 : platform::MsgResult::Yes;
+            std::fprintf(stderr, "qvtw2k: %s: %s (refused; --yes allows it)\n", caption.c_str(),
+                         one_line(text).c_str());
+            outcome_.set(kRefused);
+            return buttons == platform::MsgButtons::OkCancel ? platform::MsgResult::Cancel
+                                                             : platform::MsgResult::No;
+        }
+        result = one_line(text);
+        if (starts_with(text, "Completed")) {
+            outcome_.set(kDone);
+            return platform::MsgResult::Ok;
+        }
+        if (starts_with(text, "File Open Error") || text.find(" failed: ") != std::string::npos ||
+            text.find(" stopped: ") != std::string::npos ||
+            text.find("holds no bank count") != std::string::npos) {
+            outcome_.set(kFileError);
+        } else if (starts_with(text, "Fail to connect")) {
+            outcome_.set(kPortError);
+        } else {
+            outcome_.set(kRefused);  // "Aborted", "Time Out" and the like
+        }
+        if (icon == platform::MsgIcon::Error || !starts_with(text, "Aborted")) {
+            std::fprintf(stderr, "qvtw2k: %s\n", result.c_str());
+        }
+        return platform::MsgResult::Ok;
+    }
+
+    // The file is preselected; a dialog asked all the same gets the same name.
+    bool FileDialog(const platform::FileDialogRequest&, std::string& path) override {
+        path = file_;
+        return true;
+    }
+
+    std::string result;
+
+  private:
+    bool yes_;
+    Outcome& outcome_;
+    std::string file_;
+};
+
+class NoClipboard : public platform::Clipboard {
+  public:
+    std::string text() const override { return {}; }
+    void set_text(const std::string&) override {}
+};
+
+class NoProcesses : public platform::Processes {
+  public:
+    std::optional<int> run_and_wait(const std::string&, const std::vector<std::string>&,
+                                    std::string& error) override {
+        error = "no programs are started without a display";
+        return std::nullopt;
+    }
+    bool is_file(const std::string& path) const override {
+        return std::filesystem::is_regular_file(path);
+    }
+};
+
+// The launcher's windows are not there; only its Connect is used.
+class NoLauncherWindows : public startup::LauncherHooks {
+  public:
+    explicit NoLauncherWindows(session::Session& s) : session_(s) {}
+    bool main_window_closing() override { return false; }
+    void set_main_geometry(const startup::WindowGeometry&) override {}
+    void park_main_window() override {}
+    void apply_debug_switch(bool) override {}
+    void main_menu_en_ds(bool) override {}
+    void set_main_status_text(int, const std::string&) override {}
+    int main_window_height() override { return 600; }
+    void place_main_window(int, int, int) override {}
+    void show_main_window() override {}
+    void set_main_lamp_yellow() override {}
+    void clear_terminal() override { session_.dialogue.ScreenCls(); }
+    void start_port_check() override {}
+    void close_main_window() override {}
+    void hide_launcher() override {}
+    void show_launcher_below_screen() override {}
+    void bring_launcher_to_front() override {}
+    void close_launcher() override {}
+    void end_program() override {}
+    std::optional<int> choose_loader_port(const std::vector<std::string>&, int) override {
+        return std::nullopt;
+    }
+    void show_settings() override {}
+    void show_device_list() override {}
+    void edit_program_offline() override {}
+
+  private:
+    session::Session& session_;
+};
+
+// The Qt pump with a bound on the waits that have none: after limit_ms
+// without a byte from the controller, on_silence runs and the wait goes on;
+// its answer is the bound until the controller sends again.
+class WatchdogPump : public platform::EventPump {
+  public:
+    explicit WatchdogPump(platform::EventPump& inner) : inner_(inner) {}
+    void set_limit(platform::Millis ms, std::function<platform::Millis()> on_silence) {
+        limit_ms_ = current_ms_ = ms;
+        on_silence_ = std::move(on_silence);
+    }
+    void saw_bytes() {
+        idle_since_ = -1;
+        current_ms_ = limit_ms_;
+    }
+
+    platform::Millis now_ms() const override { return inner_.now_ms(); }
+    void process_pending() override { inner_.process_pending(); }
+    std::unique_ptr<platform::Timer> create_timer() override { return inner_.create_timer(); }
+    void wait_for_event(platform::Millis deadline_ms) override {
+        if (deadline_ms >= 0 || limit_ms_ <= 0) {
+            idle_since_ = -1;  // a pause or a bounded wait: its own limit holds
+            inner_.wait_for_event(deadline_ms);
+            return;
+        }
+        const platform::Millis now = inner_.now_ms();
+        if (idle_since_ < 0) idle_since_ = now;
+        if (now - idle_since_ >= current_ms_) {
+            idle_since_ = -1;
+            current_ms_ = on_silence_();
+            inner_.process_pending();
+            return;
+        }
+        inner_.wait_for_event(idle_since_ + current_ms_);
+    }
+
+  private:
+    platform::EventPump& inner_;
+    platform::Millis limit_ms_ = 0;
+    platform::Millis current_ms_ = 0;
+    platform::Millis idle_since_ = -1;
+    std::function<platform::Millis()> on_silence_;
+};
+
+// What the load shows on the terminal for a line the controller refused
+// goes to stderr here, and counts.
+class HeadlessTerminal : public QtTerminalControl {
+  public:
+    using QtTerminalControl::QtTerminalControl;
+    void set_Disp(const std::string& bytes) override {
+        if (starts_with(bytes, "(Line:")) {
+            ++refused_lines;
+            std::fprintf(stderr, "\nqvtw2k: refused %s\n", one_line(bytes).c_str());
+        }
+        QtTerminalControl::set_Disp(bytes);
+    }
+    int refused_lines = 0;
+};
+
+// Progress on stderr: a bar redrawn in place on a terminal, nothing until
+// the end otherwise.
+class ProgressLine {
+  public:
+    ProgressLine(transfer::ProgressModel& model, long total)
+        : model_(model), total_(total), tty_(::isatty(2) != 0) {
+        if (tty_) model_.on_change = [this] { draw(); };
+    }
+    ~ProgressLine() { model_.on_change = nullptr; }
+    void draw() {
+        const std::string& count = model_.label1();
+        if (count == drawn_ || count.empty()) return;
+        drawn_ = count;
+        std::string bar;
+        if (total_ > 0) {
+            const long n = std::clamp(std::atol(count.c_str()), 0L, total_);
+            const long filled = n * 30 / total_;
+            bar = '[' + std::string(static_cast<std::size_t>(filled), '#') +
+                  std::string(static_cast<std::size_t>(30 - filled), ' ') + "] ";
+            std::fprintf(stderr, "\r%s %s%s/%ld lines", model_.caption().c_str(), bar.c_str(),
+                         count.c_str(), total_);
+        } else {
+            std::fprintf(stderr, "\r%s %s lines", model_.caption().c_str(), count.c_str());
+        }
+        shown_ = true;
+    }
+    // A save's count is the file's lines; the dialog's counts only every tenth.
+    void end(const std::string& title, const std::string& result, const std::string& file,
+             long saved_lines) {
+        if (shown_) std::fputc('\n', stderr);
+        const std::string count = saved_lines >= 0 ? std::to_string(saved_lines) : model_.label1();
+        std::fprintf(stderr, "%s %s: %s%s%s\n", title.c_str(), file.c_str(), result.c_str(),
+                     count.empty() ? "" : ", lines: ", count.c_str());
+    }
+
+  private:
+    transfer::ProgressModel& model_;
+    long total_;
+    bool tty_;
+    bool shown_ = false;
+    std::string drawn_;
+};
+
+long count_lines(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    long lines = 0;
+    std::string line;
+    while (std::getline(in, line))
+        ++lines;
+    return lines;
+}
+
+// Ctrl-C reaches the event loop through a pipe, so it is handled between
+// two events like a click on Abort.
+int g_signal_pipe[2] = {-1, -1};
+
+void on_sigint(int) {
+    const char c = 1;
+    (void)!::write(g_signal_pipe[1], &c, 1);
+}
+
+log::LocalTime local_now() {
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t t = std::chrono::system_clock::to_time_t(now);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() %
+        1000;
+    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,          tm.tm_hour,
+            tm.tm_min,         tm.tm_sec,     static_cast<int>(ms)};
+}
+
+// The checks that need no port: a question that was not allowed, a file that
+// cannot be read or a folder that cannot take the file. Nothing is sent yet.
+std::optional<int> precheck(const Options& o) {
+    if (o.op->op == Op::Send) return std::nullopt;
+    const std::string& file = o.argument;
+    if (o.op->load) {
+        std::error_code ec;
+        std::ifstream in(file, std::ios::binary);
+        if (!in || std::filesystem::is_directory(file, ec)) {
+            std::fprintf(stderr, "qvtw2k: cannot read %s: %s\n", file.c_str(),
+                         in ? "a folder" : std::strerror(errno));
+            return kFileError;
+        }
+        if (!o.yes) {
+            std::fprintf(stderr,
+                         "qvtw2k: %s deletes the current data in the controller first; "
+                         "--yes allows it\n",
+                         o.op->title);
+            return kRefused;
+        }
+        return std::nullopt;
+    }
+    std::error_code ec;
+    const bool exists = std::filesystem::exists(file, ec);
+    const std::filesystem::path folder = std::filesystem::absolute(file, ec).parent_path();
+    if (::access(folder.c_str(), W_OK) != 0 || (exists && ::access(file.c_str(), W_OK) != 0)) {
+        std::fprintf(stderr, "qvtw2k: cannot write %s: %s\n", file.c_str(), std::strerror(errno));
+        return kFileError;
+    }
+    if (exists && !o.yes) {
+        std::fprintf(stderr, "qvtw2k: %s exists; --yes replaces it\n", file.c_str());
+        return kRefused;
+    }
+    return std::nullopt;
+}
+
+class Run {
+  public:
+    explicit Run(const Options& o)
+        : o_(o),
+          term_(ports_.table),
+          dialogs_(o.yes, outcome_, o.argument),
+          session_({term_, pump_, dialogs_, clipboard_, ports_.table, nullptr, {}}, view_),
+          launcher_windows_(session_),
+          log_(session_.pump, local_now,
+               [](const std::string& m) { std::fprintf(stderr, "qvtw2k: %s\n", m.c_str()); }) {}
+
+    int exec(const std::filesystem::path& executable) {
+        if (!start_log()) return kFileError;
+        startup::ProfileEnv env;
+        env.exe_dir = executable.parent_path();
+        const auto location = startup::profile_location(executable);
+        if (auto problem = startup::read_profile_file(location.profile, env, session_.profile)) {
+            std::fprintf(stderr, "qvtw2k: %s\n", one_line(*problem).c_str());
+        }
+        term_.set_tap([this](bool sent, std::string_view bytes) {
+            if (!sent) pump_.saw_bytes();
+            log_.record(sent ? log::Direction::Sent : log::Direction::Received, bytes);
+        });
+        term_.OnComm = [this] { session_.receive.PDQComm1Comm(); };
+        QObject::connect(&term_, &QtTerminalControl::portClosedByError, [this](int) {
+            port_failed_ = true;
+            session_.end();
+        });
+        if (o_.timeout_s > 0) {
+            pump_.set_limit(platform::Millis{o_.timeout_s} * 1000, [this] { return silence(); });
+        }
+        watch_sigint();
+
+        try {
+            if (!connect(executable)) return finish(kPortError);
+            operate();
+        } catch (const platform::Unwind&) {
+            // Given up (time-out, second Ctrl-C) or the port vanished.
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "qvtw2k: %s\n", e.what());
+            outcome_.set(kRefused);
+        }
+        if (port_failed_ || !term_.PortOpen()) {
+            std::fprintf(stderr, "qvtw2k: the port %s vanished\n", port_name().c_str());
+            return finish(kPortError);
+        }
+        if (gave_up_ || timed_out_) {
+            std::fprintf(stderr, "qvtw2k: the controller did not answer within %d s\n",
+                         o_.timeout_s);
+            return finish(kRefused);
+        }
+        if (interrupted_) {
+            std::fprintf(stderr, "qvtw2k: interrupted\n");
+            return finish(kRefused);
+        }
+        if (term_.refused_lines > 0) {
+            std::fprintf(stderr, "qvtw2k: the controller refused %d lines\n", term_.refused_lines);
+            outcome_.set(kRefused);
+        }
+        return finish(outcome_.status < 0 ? kRefused : outcome_.status);
+    }
+
+  private:
+    bool start_log() {
+        if (o_.log_file.empty()) return true;
+        std::string error;
+        auto sink = log::FileSink::open(o_.log_file, error);
+        if (!sink) {
+            std::fprintf(stderr, "qvtw2k: cannot open the log %s\n", error.c_str());
+            return false;
+        }
+        log_.start(std::move(sink));
+        return true;
+    }
+
+    std::string port_name() const {
+        return o_.device.empty() ? "COM" + std::to_string(o_.com) : o_.device;
+    }
+
+    bool connect(const std::filesystem::path& executable) {
+        startup::LauncherDeps deps{session_.state,
+                                   term_,
+                                   session_.pump,
+                                   dialogs_,
+                                   ports_.table,
+                                   processes_,
+                                   session_.profile,
+                                   launcher_windows_,
+                                   {},
+                                   {},
+                                   {},
+                                   {}};
+        startup::Launcher launcher(deps);
+        launcher.FormCreate(executable.filename().string());
+        if (!o_.device.empty()) term_.set_Device(o_.device);
+        session_.state.port_is_vcp = 0;
+        if (!launcher.Connect(o_.device.empty() ? o_.com : 0, o_.baud)) {
+            std::fprintf(stderr, "qvtw2k: the port %s could not be opened\n", port_name().c_str());
+            return false;
+        }
+        // The reply to the stop's "VER" is the receive handler's, as in the
+        // window; the operation starts once it is in.
+        if (session_.profile.quit_connecting == "1") session_.dialogue.TWait_Prompt(2);
+        return true;
+    }
+
+    void operate() {
+        const OpInfo& op = *o_.op;
+        if (op.op == Op::Send) {
+            std::string reply;
+            link::OperationGuard running(session_.state);
+            session_.dialogue.CommOut(o_.argument, reply);
+            std::string text;
+            for (const char c : platform::utf8_from_sjis(reply)) {
+                if (c != '\r') text += c;
+            }
+            std::printf("%s\n", text.c_str());
+            std::fflush(stdout);
+            outcome_.set(kDone);
+            return;
+        }
+        session_.profile.prg_file = session_.profile.pnt_file = session_.profile.mbk_file =
+            o_.argument;
+        session_.state.file_preselected = 1;
+        ProgressLine progress(session_.transfers.progress, op.load ? count_lines(o_.argument) : 0);
+        auto& files = session_.ops.files();
+        switch (op.op) {
+            case Op::Save:
+                files.Save68k();
+                break;
+            case Op::Load:
+                files.Load68k();
+                break;
+            case Op::PSave:
+                files.PSave2000();
+                break;
+            case Op::PLoad:
+                files.PLoad68k();
+                break;
+            case Op::MSave:
+                files.MBKSave2000();
+                break;
+            case Op::MLoad:
+                files.MBKLoad2000();
+                break;
+            default:
+                break;
+        }
+        const bool saved = !op.load && starts_with(dialogs_.result, "Completed");
+        progress.end(op.title, dialogs_.result.empty() ? "not done" : dialogs_.result, o_.argument,
+                     saved ? count_lines(o_.argument) : -1);
+    }
+
+    // No byte for the time-out: first as Abort, then, when the controller
+    // stays silent for as long as an aborted transfer waits, give up.
+    platform::Millis silence() {
+        timed_out_ = true;
+        if (session_.state.abort_request == 0) {
+            session_.transfers.progress.Button1Click();
+            return platform::Millis{transfer::kAbortedWaitSeconds} * 1000;
+        }
+        gave_up_ = true;
+        session_.end();
+        return 0;
+    }
+
+    void watch_sigint() {
+        if (::pipe2(g_signal_pipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+        struct sigaction action {};
+        action.sa_handler = on_sigint;
+        ::sigaction(SIGINT, &action, nullptr);
+        sigint_ = std::make_unique<QSocketNotifier>(g_signal_pipe[0], QSocketNotifier::Read);
+        QObject::connect(sigint_.get(), &QSocketNotifier::activated, [this] {
+            char c = 0;
+            while (::read(g_signal_pipe[0], &c, 1) == 1) {
+            }
+            if (interrupted_) {
+                session_.end();
+                return;
+            }
+            interrupted_ = true;
+            session_.transfers.progress.Button1Click();
+        });
+    }
+
+    int finish(int status) {
+        log_.stop();
+        if (term_.PortOpen()) term_.set_PortOpen(false);
+        return status;
+    }
+
+    const Options& o_;
+    Outcome outcome_;
+    QtEventPump qt_pump_;
+    WatchdogPump pump_{qt_pump_};
+    AppPortTable ports_;
+    HeadlessTerminal term_;
+    HeadlessDialogs dialogs_;
+    NoClipboard clipboard_;
+    NoProcesses processes_;
+    link::NoLifecycleView view_;
+    session::Session session_;
+    NoLauncherWindows launcher_windows_;
+    log::SessionLog log_;
+    std::unique_ptr<QSocketNotifier> sigint_;
+    bool port_failed_ = false;
+    bool timed_out_ = false;
+    bool gave_up_ = false;
+    bool interrupted_ = false;
+};
+
+}  // namespace
+
+bool requested(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (op_of_flag(argv[i]) != nullptr) return true;
+    }
+    return false;
+}
+
+int run(int argc, char** argv) {
+    Options o;
+    if (auto error = parse(argc, argv, o)) {
+        std::fprintf(stderr, "qvtw2k: %s\n\n%s", error->c_str(), kUsageText);
+        return kUsage;
+    }
+    if (auto refused = precheck(o)) return *refused;
+    QCoreApplication app(argc, argv);
+    Run run(o);
+    return run.exec(QCoreApplication::applicationFilePath().toStdString());
+}
+
+}  // namespace qvt::gui::headless
