@@ -5,6 +5,7 @@ QVT_BUILD_PKGS="build-essential cmake ninja-build pkg-config"
 QVT_GUI_PKGS="qt6-base-dev qt6-serialport-dev libxkbcommon-dev fonts-ipafont-gothic"
 QVT_TEST_PKGS="libgtest-dev libgmock-dev xvfb xauth openbox"
 QVT_BENCH_PKGS="libvterm-dev"
+QVT_FUZZ_PKGS="clang-14 libclang-rt-14-dev"
 
 qvt_install() {
     local missing=()
