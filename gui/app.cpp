@@ -19,6 +19,7 @@
 #include "gui/settings_window.h"
 #include "gui/small_windows.h"
 #include "gui/watch_window.h"
+#include "gui/window_switch_window.h"
 
 namespace qvt::gui {
 
@@ -66,7 +67,7 @@ App::App(const AppOptions& options)
       location_(startup::profile_location(options.executable)),
       executable_(options.executable),
       session_({term_, pump_, dialogs_, clipboard_, ports_.table, &processes_,
-                executable_.parent_path().string()},
+                executable_.parent_path().string(), &windows_, &window_controls_},
                lifecycle_glue_),
       listen_for_requests_(options.listen_for_requests) {
     QApplication::setQuitOnLastWindowClosed(false);
@@ -100,8 +101,10 @@ App::App(const AppOptions& options)
 
     // TFormIOC: the IO checker, owned by the main window, over which it opens.
     new IoCheckerWindow(session_.io_checker, main_window_.get());
-    // TForm15 (window switch) comes with its subsystem; TForm5
+    // TForm15: the window switch, a tool window of the main window. TForm5
     // (the USB-RS search) has no window of its own here.
+    new WindowSwitchWindow(session_.desktop.window_switch, main_window_.get(),
+                           [this] { main_window_->view().setFocus(); });
     // TForm6: the system-loader chooser. TForm7: the settings dialog.
     chooser_ = std::make_unique<LoaderChooser>(launcher_window_.get());
     settings_ = std::make_unique<startup::SettingsDialog>(

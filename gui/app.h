@@ -26,10 +26,12 @@
 #include "core/startup/profile.h"
 #include "core/startup/settings.h"
 #include "gui/app_port_table.h"
+#include "gui/atspi.h"
 #include "gui/qt_dialogs.h"
 #include "gui/qt_event_pump.h"
 #include "gui/qt_processes.h"
 #include "gui/qt_terminal_control.h"
+#include "gui/x11_windows.h"
 
 namespace qvt::gui {
 
@@ -150,6 +152,9 @@ class App : public startup::LauncherHooks {
     QtClipboard clipboard_;
     QtProcesses own_processes_;
     platform::Processes& processes_;
+    X11Windows windows_;
+    AtSpi atspi_;
+    DesktopWindowControls window_controls_{windows_, atspi_};
     startup::ProfileLocation location_;
     std::filesystem::path executable_;
 

@@ -2,8 +2,8 @@
 # asking apt only for what is missing, so a second run costs nothing.
 
 QVT_BUILD_PKGS="build-essential cmake ninja-build pkg-config"
-QVT_GUI_PKGS="qt6-base-dev qt6-serialport-dev libxkbcommon-dev fonts-ipafont-gothic"
-QVT_TEST_PKGS="libgtest-dev libgmock-dev xvfb xauth openbox"
+QVT_GUI_PKGS="qt6-base-dev qt6-serialport-dev libxkbcommon-dev libxcb1-dev fonts-ipafont-gothic"
+QVT_TEST_PKGS="libgtest-dev libgmock-dev xvfb xauth openbox xdotool dbus-daemon at-spi2-core"
 QVT_BENCH_PKGS="libvterm-dev"
 QVT_FUZZ_PKGS="clang-14 libclang-rt-14-dev"
 

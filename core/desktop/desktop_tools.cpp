@@ -11,16 +11,28 @@ constexpr const char* kDesktopOpener = "xdg-open";
 }  // namespace
 
 DesktopTools::DesktopTools(const DesktopDeps& deps)
-    : lifecycle_(deps.lifecycle),
+    : window_switch(deps.windows),
+      lifecycle_(deps.lifecycle),
       dialogs_(deps.dialogs),
       term_(deps.term),
       dialogue_(deps.dialogue),
       profile_(deps.profile),
-      processes_(deps.processes) {}
+      processes_(deps.processes) {
+    if (deps.state != nullptr && deps.pump != nullptr && deps.view != nullptr) {
+        monitor_ = std::make_unique<MonitorBridge>(
+            MonitorDeps{*deps.state, deps.term, *deps.pump, deps.dialogs, *deps.view,
+                        deps.processes, deps.window_controls, deps.program_folder});
+        // The reconnect stops the monitor before it opens the port again.
+        lifecycle_.set_monitor(monitor_.get());
+    }
+}
 
-bool DesktopTools::OpenWindowSwitch(bool) {
-    console::not_available(dialogs_, "The window switch");
-    return false;
+DesktopTools::~DesktopTools() {
+    if (monitor_) lifecycle_.set_monitor(nullptr);
+}
+
+bool DesktopTools::OpenWindowSwitch(bool preselect_last) {
+    return window_switch.open_from_main(preselect_last);
 }
 
 void DesktopTools::WebReference() {
@@ -38,7 +50,8 @@ void DesktopTools::WebReference() {
 }
 
 void DesktopTools::KVBMonitor() {
-    console::not_available(dialogs_, "The KVB monitor");
+    if (!monitor_) return console::not_available(dialogs_, "The KVB monitor");
+    monitor_->KVBMonitor1Click();
 }
 
 void DesktopTools::open_folder(const std::string& folder) {

@@ -11,9 +11,12 @@
 // file manager and an address in the default browser.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "core/console/operations.h"
+#include "core/desktop/monitor_bridge.h"
+#include "core/desktop/window_switch.h"
 #include "core/link/dialogue.h"
 #include "core/link/lifecycle.h"
 #include "core/platform/dialogs.h"
@@ -32,11 +35,22 @@ struct DesktopDeps {
     const startup::ProfileValues& profile;
     // Null opens nothing (a session without a desktop, such as a benchmark's).
     platform::Processes* processes = nullptr;
+    // The monitor program's share: where it lies, the port it takes over, the
+    // main window it parks, and the windows it is reached through.
+    link::SharedState* state = nullptr;
+    platform::EventPump* pump = nullptr;
+    link::LifecycleView* view = nullptr;
+    std::string program_folder{};
+    platform::Windows* windows = nullptr;
+    platform::WindowControls* window_controls = nullptr;
 };
 
 class DesktopTools final : public console::DesktopOperations {
   public:
     explicit DesktopTools(const DesktopDeps& deps);
+    ~DesktopTools() override;
+    DesktopTools(const DesktopTools&) = delete;
+    DesktopTools& operator=(const DesktopTools&) = delete;
 
     void Disconnect1Click() override { lifecycle_.Disconnect1Click(); }
     bool OpenWindowSwitch(bool preselect_last) override;
@@ -46,6 +60,8 @@ class DesktopTools final : public console::DesktopOperations {
 
     // Opens a folder in the file manager (the file histories' "File Explorer").
     void open_folder(const std::string& folder);
+
+    WindowSwitch window_switch;
 
   private:
     // Hands a folder or an address to the desktop's handler; tells the user
@@ -58,6 +74,7 @@ class DesktopTools final : public console::DesktopOperations {
     link::Dialogue& dialogue_;
     const startup::ProfileValues& profile_;
     platform::Processes* processes_;
+    std::unique_ptr<MonitorBridge> monitor_;
 };
 
 }  // namespace qvt::desktop

@@ -39,6 +39,7 @@
 #include "core/platform/processes.h"
 #include "core/platform/terminal_control.h"
 #include "core/platform/unwinding_pump.h"
+#include "core/platform/windows.h"
 #include "core/startup/profile.h"
 #include "core/transfer/line_editing.h"
 #include "core/transfer/transfers.h"
@@ -56,6 +57,10 @@ struct SessionPlatform {
     platform::Processes* processes = nullptr;
     // The program's own folder, where an editor path starting with "\" lies.
     std::string program_folder{};
+    // Other programs' windows (the window switch, the monitor program); null
+    // sees none.
+    platform::Windows* windows = nullptr;
+    platform::WindowControls* window_controls = nullptr;
 };
 
 class Session {
