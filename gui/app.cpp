@@ -10,6 +10,7 @@
 #include <exception>
 
 #include "gui/application.h"
+#include "gui/break_point_window.h"
 #include "gui/clear_outputs_window.h"
 #include "gui/io_checker_window.h"
 #include "gui/launcher_window.h"
@@ -111,7 +112,9 @@ App::App(const AppOptions& options)
         session_.profile, dialogs_,
         [this](const std::string& text) { launcher_->set_status_text(2, text); });
     settings_window_ = std::make_unique<SettingsWindow>(*settings_, launcher_window_.get());
-    // TForm_BreakPoint and TForm9 come with the watch and the break points.
+    // TForm_BreakPoint: the break-point window, over the main window.
+    break_point_window_ = new BreakPointWindow(session_.debug.break_points, &main_window_->view(),
+                                               main_window_.get());
     // TForm10: the clear-outputs dialog, owned by the main window.
     new ClearOutputsWindow(session_.debug.clear_outputs, main_window_.get());
     // TForm9: the floating watch window, owned by the main window.
@@ -231,6 +234,10 @@ void App::set_main_geometry(const startup::WindowGeometry& g) {
 
 void App::park_main_window() {
     main_window_->park();
+}
+
+void App::place_break_point_window(int right, int top) {
+    break_point_window_->move(right - break_point_window_->frameGeometry().width(), top);
 }
 
 void App::apply_debug_switch(bool on) {

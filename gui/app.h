@@ -35,6 +35,7 @@
 
 namespace qvt::gui {
 
+class BreakPointWindow;
 class DeviceListWindow;
 class LauncherWindow;
 class LoaderChooser;
@@ -97,6 +98,7 @@ class App : public startup::LauncherHooks {
     bool main_window_closing() override;
     void set_main_geometry(const startup::WindowGeometry& geometry) override;
     void park_main_window() override;
+    void place_break_point_window(int right, int top) override;
     void apply_debug_switch(bool on) override;
     void main_menu_en_ds(bool enabled) override;
     void set_main_status_text(int panel, const std::string& text) override;
@@ -169,6 +171,7 @@ class App : public startup::LauncherHooks {
     std::unique_ptr<startup::SettingsDialog> settings_;
     std::unique_ptr<SettingsWindow> settings_window_;
     std::unique_ptr<DeviceListWindow> device_list_;
+    BreakPointWindow* break_point_window_ = nullptr;  // owned by the main window
     std::unique_ptr<RequestServer> requests_;
     WatchWindow* watch_window_ = nullptr;  // owned by the main window
     bool listen_for_requests_ = true;

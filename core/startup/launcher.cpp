@@ -56,8 +56,9 @@ void Launcher::FormShow() {
         notify(LauncherChange::Baud);  // the radio group shows the profile's choice
     }
     hooks_.park_main_window();
-    // The break-point window would be placed beside the main window here; it
-    // comes with the debug tools.
+    // Beside the main window's right edge, just below its title bar.
+    const WindowGeometry& main = profile_.main_window;
+    hooks_.place_break_point_window(main.left + main.width, main.top + 50);
     hooks_.apply_debug_switch(profile_.qvt_debug == "1");
     set_status_text(2, stop_status_text(profile_.quit_connecting));
     set_port_field(profile_.port_number);

@@ -87,6 +87,8 @@ class LauncherHooks {
     // Moves the main window below the screen, shows it and hides it again, so
     // that it is laid out once before the user sees it.
     virtual void park_main_window() = 0;
+    // Puts the break-point window's right edge at right and its top at top.
+    virtual void place_break_point_window(int /*right*/, int /*top*/) {}
     virtual void apply_debug_switch(bool on) = 0;
     virtual void main_menu_en_ds(bool enabled) = 0;
     virtual void set_main_status_text(int panel, const std::string& text) = 0;
