@@ -24,6 +24,9 @@ constexpr int kRealOutputs = 577;
 constexpr int kViewOutputs = 8193;
 constexpr platform::Millis kReadLimitMs = 2000;
 constexpr platform::Millis kScrollReadLimitMs = 60000;
+// How long the rest of a reply that Cancel cut short is awaited, so that it
+// does not reach the terminal after the window closed.
+constexpr platform::Millis kDrainMs = 200;
 constexpr const char* kDataInputError = "Data Input Error";
 constexpr const char* kReading = " Wait.. Reading current I/O status.";
 
@@ -104,6 +107,7 @@ void IoChecker::ShowIOCheckerModal() {
     open_ = true;
     closing_ = 0;
     close_request_ = 0;
+    reply_pending_ = false;
     struct Closed {
         IoChecker& c;
         ~Closed() {
@@ -428,6 +432,7 @@ bool IoChecker::view_hooks() {
 
 bool IoChecker::read_row(int bank, std::string& reply) {
     if (closing_ != 0) return false;
+    reply_pending_ = true;
     d_.term.set_Output("PRINT IN(" + std::to_string(bank) + ")\r");
     d_.dialogue.CommOutBufferWiatZero();
     return DataIn(reply);
@@ -462,6 +467,7 @@ bool IoChecker::DataIn(std::string& reply) {
     }
     reading_ = false;
     scrolling_ = 0;
+    if (end != link::ReadEnd::Aborted) reply_pending_ = false;
     if (end == link::ReadEnd::TimedOut) {
         stop_ = 1;
         set_panel6(kDataInputError);
@@ -481,6 +487,7 @@ bool IoChecker::send_and_wait(const std::string& command) {
     if (closing_ != 0) return false;
     d_.term.set_InBufferCount(0);
     d_.term.set_OutBufferCount(0);
+    reply_pending_ = true;
     d_.term.set_Output(command + "\r");
     d_.dialogue.CommOutBufferWiatZero();
     bool line_start = false;
@@ -492,7 +499,9 @@ bool IoChecker::send_and_wait(const std::string& command) {
         },
         {-1, &closing_});
     set_panel8(command);
-    return end == link::ReadEnd::Complete;
+    if (end != link::ReadEnd::Complete) return false;
+    reply_pending_ = false;
+    return true;
 }
 
 std::uint8_t* IoChecker::table_entry(IoView v, int point) {
@@ -617,9 +626,21 @@ void IoChecker::close() {
     timer1_->stop();
     if (!open_) return;
     open_ = false;
-    // A reply cut short by Cancel must not reach the terminal.
-    if (d_.term.PortOpen()) d_.term.set_InBufferCount(0);
     if (close_window) close_window();
+    if (!d_.term.PortOpen()) return;
+    // A reply cut short by Cancel must not reach the terminal: its rest is
+    // near, awaited briefly and dropped.
+    if (reply_pending_) {
+        reply_pending_ = false;
+        try {
+            d_.dialogue.read_until(
+                [](std::string_view block) { return block.find('#') != std::string_view::npos; },
+                {d_.pump.now_ms() + kDrainMs, nullptr});
+        } catch (const platform::TerminalError&) {
+            return;  // the lifecycle tells of the vanished port
+        }
+    }
+    d_.term.set_InBufferCount(0);
 }
 
 }  // namespace qvt::iocheck

@@ -235,6 +235,7 @@ class IoChecker final : public console::IoOperations {
     platform::Millis read_start_ = 0;
     bool reading_ = false;
     int busy_ = 0;
+    bool reply_pending_ = false;  // a command was sent and its reply not read
 };
 
 }  // namespace qvt::iocheck
