@@ -1,6 +1,7 @@
 #include "core/desktop/monitor_bridge.h"
 
 #include <memory>
+#include <optional>
 
 namespace qvt::desktop {
 
@@ -9,6 +10,8 @@ namespace {
 constexpr const char* kCaption = "QVTW2K";
 constexpr platform::Millis kWindowPollMs = 100;
 constexpr std::size_t kButtonTextMax = 256;
+constexpr const char* kNoWindow = "KVB Monitor Window could not be found. (2)";
+constexpr const char* kNoButton = "Start/Stop Button could not be found";
 
 bool contains(const std::string& text, const char* part) {
     return text.find(part) != std::string::npos;
@@ -43,8 +46,28 @@ bool MonitorBridge::monitor_window_exists() {
 void MonitorBridge::KVBMonitor1Click() {
     if (!monitor_window_exists() && !start_monitor()) return;
     if (!d_.term.PortOpen()) return;
+    // Without a button to press the monitor could neither take the port nor
+    // give it back, so the terminal keeps it.
+    if (!find_button()) {
+        stop_message(kNoButton);
+        return;
+    }
     let_go_of_port();
     SendMessageToMonitor("Start");
+}
+
+// Any kind of button counts, as long as its text names the action; the last
+// one the desktop reports wins.
+std::optional<platform::ChildControl> MonitorBridge::find_button() {
+    std::optional<platform::ChildControl> button;
+    if (d_.controls == nullptr) return button;
+    for (platform::ChildControl& control : d_.controls->controls(kMonitorTitle)) {
+        if (contains(upper(control.kind), "BUTTON") &&
+            (contains(control.text, "Start") || contains(control.text, "Stop"))) {
+            button = std::move(control);
+        }
+    }
+    return button;
 }
 
 // False when the monitor is not there to take the port.
@@ -68,10 +91,12 @@ bool MonitorBridge::start_monitor() {
     while (d_.pump.now_ms() < first)
         d_.pump.wait_for_event(first);
     const platform::Millis give_up = d_.pump.now_ms() + kMonitorWindowTimeoutMs;
-    while (!monitor_window_exists()) {
+    // The window may show before its controls can be reached.
+    while (!monitor_window_exists() || !find_button()) {
         // A monitor that could not start or has ended will show no window.
         if (running == nullptr || running->ended() || d_.pump.now_ms() >= give_up) {
-            stop_message(std::string("KVB Monitor Window could not be found.") + " (2)");
+            if (monitor_window_exists()) return true;
+            stop_message(kNoWindow);
             return false;
         }
         const platform::Millis next = d_.pump.now_ms() + kWindowPollMs;
@@ -97,23 +122,12 @@ void MonitorBridge::let_go_of_port() {
 
 bool MonitorBridge::SendMessageToMonitor(const std::string& command) {
     if (!monitor_window_exists()) {
-        if (command != "Stop") {
-            stop_message(std::string("KVB Monitor Window could not be found.") + " (2)");
-        }
+        if (command != "Stop") stop_message(kNoWindow);
         return false;
     }
-    // Any kind of button counts, as long as its text names the action; the
-    // last one the desktop reports wins.
-    const platform::ChildControl* button = nullptr;
-    const std::vector<platform::ChildControl> controls = d_.controls->controls(kMonitorTitle);
-    for (const platform::ChildControl& control : controls) {
-        if (contains(upper(control.kind), "BUTTON") &&
-            (contains(control.text, "Start") || contains(control.text, "Stop"))) {
-            button = &control;
-        }
-    }
-    if (button == nullptr) {
-        stop_message("Start/Stop Button could not be found");
+    const std::optional<platform::ChildControl> button = find_button();
+    if (!button) {
+        stop_message(kNoButton);
         return false;
     }
     const std::string text = d_.controls->text_of(*button).substr(0, kButtonTextMax);

@@ -11,12 +11,16 @@
 // Monitor" is the lifecycle's reconnect, which asks the monitor to stop
 // through SendMessageToMonitor before it opens the port again.
 //
-// The monitor's window is awaited in the event pump, a tenth of a second at a
-// time; a monitor that ends or shows no window within the time-out leaves the
-// terminal holding its port, with a message.
+// The monitor's window and its button are awaited in the event pump, a tenth
+// of a second at a time. A monitor that ends or shows no window within the
+// time-out, or whose button cannot be reached, leaves the terminal holding its
+// port, with a message: a port let go to a monitor that cannot be pressed
+// could not be had back.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "core/link/lifecycle.h"
 #include "core/link/shared_state.h"
@@ -60,6 +64,7 @@ class MonitorBridge final : public link::MonitorBridge {
 
   private:
     bool start_monitor();
+    std::optional<platform::ChildControl> find_button();
     void let_go_of_port();
     void stop_message(const std::string& text);
 

@@ -4,7 +4,7 @@
 // "VER" and shows what the controller answers; Stop closes the port again.
 //
 //   KVB_Monitor <com> <0|1>       the monitor, stopped at first
-//   KVB_Monitor --title <text>    just a window with that title (a stand-in
+//   KVB_Monitor --window <text>    just a window with that title (a stand-in
 //                                 for any other tool of the family)
 //
 // It makes itself reachable through the desktop's accessibility interface,
@@ -124,7 +124,7 @@ int main(int argc, char** argv) {
     qputenv("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");
     QApplication app(argc, argv);
     const QStringList args = QApplication::arguments();
-    if (args.size() == 3 && args[1] == QLatin1String("--title")) {
+    if (args.size() == 3 && args[1] == QLatin1String("--window")) {
         QLabel window(args[2]);
         window.setWindowTitle(args[2]);
         window.resize(360, 120);
@@ -134,7 +134,7 @@ int main(int argc, char** argv) {
     bool com_ok = false;
     const int com = args.size() > 1 ? args[1].toInt(&com_ok) : 0;
     if (!com_ok || com <= 0) {
-        std::fputs("usage: KVB_Monitor <com> <0|1> | KVB_Monitor --title <text>\n", stderr);
+        std::fputs("usage: KVB_Monitor <com> <0|1> | KVB_Monitor --window <text>\n", stderr);
         return 2;
     }
     Monitor monitor(com, args.size() > 2 ? args[2].toInt() : 0);
