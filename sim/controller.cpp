@@ -296,6 +296,41 @@ void Controller::hang_up() {
     impl_->out.hang_up();
 }
 
+std::string Controller::program() const {
+    return impl_->store.list(0, 0);
+}
+
+namespace {
+
+std::string joined(const std::vector<std::string>& lines) {
+    std::string out;
+    for (const auto& line : lines)
+        out.append(line).append("\r\n");
+    return out;
+}
+
+}  // namespace
+
+std::string Controller::point_table() const {
+    return joined(impl_->points.list(std::nullopt));
+}
+
+std::string Controller::mbk_data() const {
+    return joined(impl_->mbk.list(std::nullopt));
+}
+
+void Controller::reconnect(const Options& faults) {
+    Options& o = impl_->options;
+    o.reply_delay_ms = faults.reply_delay_ms;
+    o.drop_prompt = faults.drop_prompt;
+    o.drop_prompt_every = faults.drop_prompt_every;
+    o.garbage_every = faults.garbage_every;
+    o.hang_up_after_bytes = faults.hang_up_after_bytes;
+    o.seed = faults.seed;
+    impl_->out = OutputQueue(o);
+    impl_->typed.clear();
+}
+
 bool Controller::set_bank(int bank, int value) {
     if (!IoSpace::valid_bank(bank)) return false;
     impl_->io.set(bank, value, impl_->last_now);

@@ -56,6 +56,17 @@ class Controller {
     // Sets an IO bank's byte from outside, as the wiring of an input would (any
     // bank may be set); false for a bank that does not exist.
     bool set_bank(int bank, int value);
+    // The controller's memory as its listings show it, for checks from
+    // outside: the program ("number TAB text CR LF" a line), the point table
+    // and the MBK data (each line followed by CR LF).
+    std::string program() const;
+    std::string point_table() const;
+    std::string mbk_data() const;
+    // A new connection to the same controller: what it holds stays; the line
+    // takes the faults of `faults` (reply delay, dropped prompts, garbage
+    // bytes, hang-up, seed); output not yet sent and a half-typed line are
+    // lost, and a hang-up is over.
+    void reconnect(const Options& faults);
     // The byte IN(bank) would give now; -1 for a bank that does not exist.
     int bank(int bank) const;
 
