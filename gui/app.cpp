@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QTreeWidget>
@@ -90,6 +91,20 @@ App::App(const AppOptions& options)
     shell.FormCreate(location_.profile.string());
     shell.hooks.save_profile = [this] { save_profile(); };
     shell.hooks.show_launcher_below_screen = [this] { launcher_->main_window_closed(); };
+    // A log that fails says so once, without a modal box in the middle of
+    // whatever the terminal is doing.
+    session_log_ = std::make_unique<log::SessionLog>(pump_, log::local_now, [this](const auto& m) {
+        auto* box = new QMessageBox(QMessageBox::Warning, "QVTW2K", QString::fromStdString(m),
+                                    QMessageBox::Ok, main_window_.get());
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setModal(false);
+        box->show();
+    });
+    term_.set_tap([this](bool sent, std::string_view bytes) {
+        session_log_->record(sent ? log::Direction::Sent : log::Direction::Received, bytes);
+    });
+    shell.hooks.session_log = [this] { session_log_menu(); };
+    log_file_ = options.log_file;
     QObject::connect(&term_, &QtTerminalControl::portClosedByError, main_window_.get(),
                      [this](int comm_event) { session_.lifecycle.PortFailed(comm_event); });
     QObject::connect(main_window_->connect_button(), &QPushButton::clicked, main_window_.get(),
@@ -133,6 +148,7 @@ App::~App() {
         application->set_errors_quiet(nullptr);
     }
     progress_window_.reset();
+    term_.set_tap(nullptr);
     session_.console.shell.hooks = {};
     session_.transfers.hooks = {};
 }
@@ -159,6 +175,12 @@ void App::start() {
         launcher_window_->move(area.center() - launcher_window_->rect().center());
     }
     launcher_->FormShow();
+    const startup::ProfileValues& profile = session_.profile;
+    if (!log_file_.empty()) {
+        open_session_log(log_file_);
+    } else if (profile.session_log_on == "1" && !profile.session_log_file.empty()) {
+        open_session_log(profile.session_log_file);
+    }
     watch_window_->load_profile(session_.profile);
     if (listen_for_requests_) {
         requests_ = std::make_unique<RequestServer>(
@@ -219,6 +241,44 @@ void App::save_profile() {
                                                  main_window_->shell().visible())) {
         dialogs_.MessageBox("QVTW2K", *error, platform::MsgIcon::Error, platform::MsgButtons::Ok);
     }
+}
+
+// The menu's Session Log switches the log off, or asks for its file and
+// switches it on; the choice is remembered in the profile.
+void App::session_log_menu() {
+    startup::ProfileValues& profile = session_.profile;
+    if (session_log_->active()) {
+        session_log_->stop();
+        profile.session_log_on = '0';
+        dialogs_.MessageBox("QVTW2K", "The session log was closed.", platform::MsgIcon::Information,
+                            platform::MsgButtons::Ok);
+        return;
+    }
+    platform::FileDialogRequest request;
+    request.save = true;
+    request.title = "Session Log";
+    request.filters = {{"Log files (*.log)", "*.log"}};
+    request.default_extension = "log";
+    request.initial_file = profile.session_log_file.empty()
+                               ? (location_.profile.parent_path() / "qvtw2k.log").string()
+                               : profile.session_log_file;
+    std::string path;
+    if (!dialogs_.FileDialog(request, path) || !open_session_log(path)) return;
+    profile.session_log_on = '1';
+    profile.session_log_file = path;
+}
+
+bool App::open_session_log(const std::string& path) {
+    std::string error;
+    auto sink = log::FileSink::open(path, error);
+    if (!sink) {
+        std::string text = "The session log cannot be opened: ";
+        text += error;
+        dialogs_.MessageBox("QVTW2K", text, platform::MsgIcon::Error, platform::MsgButtons::Ok);
+        return false;
+    }
+    session_log_->start(std::move(sink));
+    return true;
 }
 
 // ---- launcher hooks ---------------------------------------------------------------------

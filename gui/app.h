@@ -21,6 +21,7 @@
 #include <memory>
 #include <string>
 
+#include "core/log/session_log.h"
 #include "core/session/session.h"
 #include "core/startup/launcher.h"
 #include "core/startup/profile.h"
@@ -59,6 +60,8 @@ struct AppOptions {
     platform::Dialogs* dialogs = nullptr;
     platform::Processes* processes = nullptr;
     bool listen_for_requests = true;
+    // A session log from the start (--log), not remembered in the profile.
+    std::string log_file;
 };
 
 class App : public startup::LauncherHooks {
@@ -142,6 +145,8 @@ class App : public startup::LauncherHooks {
     };
 
     void save_profile();
+    void session_log_menu();
+    bool open_session_log(const std::string& path);
     void set_transfer_hooks();
     void shortcut_step(const std::function<void()>& step);
 
@@ -175,6 +180,9 @@ class App : public startup::LauncherHooks {
     std::unique_ptr<RequestServer> requests_;
     WatchWindow* watch_window_ = nullptr;  // owned by the main window
     bool listen_for_requests_ = true;
+
+    std::unique_ptr<log::SessionLog> session_log_;
+    std::string log_file_;
 
     int profile_writes_ = 0;
     bool ended_ = false;

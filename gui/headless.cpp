@@ -370,18 +370,6 @@ void on_sigint(int) {
     (void)!::write(g_signal_pipe[1], &c, 1);
 }
 
-log::LocalTime local_now() {
-    const auto now = std::chrono::system_clock::now();
-    const std::time_t t = std::chrono::system_clock::to_time_t(now);
-    std::tm tm{};
-    localtime_r(&t, &tm);
-    const auto ms =
-        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() %
-        1000;
-    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,          tm.tm_hour,
-            tm.tm_min,         tm.tm_sec,     static_cast<int>(ms)};
-}
-
 // The checks that need no port: a question that was not allowed, a file that
 // cannot be read or a folder that cannot take the file. Nothing is sent yet.
 std::optional<int> precheck(const Options& o) {
@@ -426,7 +414,7 @@ class Run {
           dialogs_(o.yes, outcome_, o.argument),
           session_({term_, pump_, dialogs_, clipboard_, ports_.table, nullptr, {}}, view_),
           launcher_windows_(session_),
-          log_(session_.pump, local_now,
+          log_(session_.pump, log::local_now,
                [](const std::string& m) { std::fprintf(stderr, "qvtw2k: %s\n", m.c_str()); }) {}
 
     int exec(const std::filesystem::path& executable) {

@@ -33,6 +33,7 @@ constexpr const char* kUsage =
     "  --baud B        38400 (default) or 115200\n"
     "  --request TEXT  hand a request (\"/L file\", \"/T 100\", \"/P X1\", \"/X X1\") to the\n"
     "                  running instance and exit; status 1 when none runs\n"
+    "  --log FILE      append the bytes on the line to FILE (the session log)\n"
     "  --help          show this text\n"
     "\n"
     "With --save, --load, --psave, --pload, --msave, --mload or --send, one\n"
@@ -45,6 +46,7 @@ struct Options {
     qvt::gui::PortChoice port;
     bool have_port = false;
     std::optional<std::string> request;
+    std::string log_file;
     bool help = false;
 };
 
@@ -81,6 +83,10 @@ std::optional<std::string> parse(int argc, char** argv, Options& options) {
             auto n = v ? to_int(*v) : std::nullopt;
             if (!n || *n <= 0) return "--baud needs a baud rate";
             options.port.baud = *n;
+        } else if (arg == "--log") {
+            auto v = value();
+            if (!v || v->empty()) return "--log needs a file name";
+            options.log_file = std::string(*v);
         } else if (arg == "--request") {
             auto v = value();
             if (!v) return "--request needs the request text";
@@ -125,6 +131,7 @@ int main(int argc, char** argv) {
     qvt::gui::Application app(argc, argv);
     qvt::gui::AppOptions app_options;
     app_options.executable = QCoreApplication::applicationFilePath().toStdString();
+    app_options.log_file = options.log_file;
     qvt::gui::App qvt(app_options);
     qvt.start();
     if (options.have_port) {

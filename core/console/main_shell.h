@@ -69,6 +69,8 @@ struct ShellHooks {
     // Closes the main window; the view then calls FormCloseQuery(). When
     // unset, request_close() runs FormCloseQuery() itself.
     std::function<void()> close_window;
+    // Switches the session log on (asking for its file) or off.
+    std::function<void()> session_log;
 };
 
 class MainShell {

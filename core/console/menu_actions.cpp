@@ -68,6 +68,10 @@ constexpr std::array<MenuEntry, kMenuItemCount> kMenuTable = {{
      [](MenuContext& c) { c.ops.desktop().Disconnect1Click(); }},
     {MenuItem::KVBMonitor1, 4, "&KVB Monitor", false, false,
      [](MenuContext& c) { c.ops.desktop().KVBMonitor(); }},
+    {MenuItem::SessionLog1, 4, "Session &Log...", false, false,
+     [](MenuContext& c) {
+         if (c.shell.hooks.session_log) c.shell.hooks.session_log();
+     }},
 }};
 
 // Rows are looked up by the entry's index.

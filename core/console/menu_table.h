@@ -46,8 +46,9 @@ enum class MenuItem : std::uint8_t {
     IOC1,
     Disconnect1,
     KVBMonitor1,
+    SessionLog1,
 };
-inline constexpr int kMenuItemCount = 29;
+inline constexpr int kMenuItemCount = 30;
 
 constexpr int index_of(MenuItem item) {
     return static_cast<int>(item);

@@ -1,7 +1,9 @@
 #include "core/log/session_log.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <ctime>
 
 #include "core/platform/text_codec.h"
 
@@ -62,6 +64,18 @@ bool has_high_bytes(std::string_view bytes) {
 }
 
 }  // namespace
+
+LocalTime local_now() {
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t t = std::chrono::system_clock::to_time_t(now);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() %
+        1000;
+    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,          tm.tm_hour,
+            tm.tm_min,         tm.tm_sec,     static_cast<int>(ms)};
+}
 
 std::string format_time(const LocalTime& t) {
     std::string out;

@@ -41,6 +41,8 @@ struct LocalTime {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, millisecond = 0;
 };
 
+// The system's local time now (the log's clock outside tests).
+LocalTime local_now();
 // "2026-12-06 22:41:05.123"
 std::string format_time(const LocalTime& t);
 // One chunk as one line of the log, with its line feed.

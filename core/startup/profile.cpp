@@ -140,6 +140,8 @@ bool GetProfile(const IniFile& ini, const ProfileEnv& env, ProfileValues& v, std
 
     v.qvt_debug = ini.get("Debug", "qvt_debug", "0");
     v.reference_host = ini.get("Web", "RefHost", kDefaultReferenceHost);
+    v.session_log_on = ini.get("SessionLog", "On", "");
+    v.session_log_file = ini.get("SessionLog", "File", "");
 
     if (bad.empty()) return true;
     error.clear();
@@ -204,6 +206,10 @@ void WriteProfile(IniFile& ini, ProfileValues& v, bool main_window_visible) {
 
     ini.set("Debug", "qvt_debug", v.qvt_debug);
     ini.set("Web", "RefHost", v.reference_host);
+    if (!v.session_log_on.empty()) {
+        ini.set("SessionLog", "On", v.session_log_on);
+        ini.set("SessionLog", "File", v.session_log_file);
+    }
 }
 
 ProfileLocation resolve_profile_location(const fs::path& exe_path,

@@ -70,6 +70,9 @@ struct ProfileValues {
     std::string ime_enabled;     // "1" or "0"
     std::string qvt_debug;       // "1" shows the debug page
     std::string reference_host;  // "Web"/"RefHost": host of the web command reference
+    // "SessionLog": "On" ("1" or "0") and "File"; a profile that never had the
+    // log switched on gets no such section.
+    std::string session_log_on, session_log_file;
 
     // --- state of the windows that own the value ---
     WindowGeometry main_window;   // TForm3
