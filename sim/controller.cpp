@@ -171,6 +171,11 @@ void Controller::Impl::end_line(std::int64_t now) {
     if (!was_active && interp.active()) {
         program_clock_ms = std::max(program_clock_ms, static_cast<double>(at));
     }
+    // Background tasks print on while the reply is delayed: their text goes
+    // out between the echo and the reply, as on the device.
+    if (was_active && at > now && mode == Mode::Command && reply.after == After::Prompt) {
+        run_program(at);
+    }
     out.write(reply.text, at);
     switch (reply.after) {
         case After::Prompt:

@@ -113,6 +113,16 @@ TEST(BreakPoints, ReadBackFillsRowsInOrderOnlyWhenTwoReadsAgree) {
     }
 }
 
+TEST(BreakPoints, ProgramOutputBetweenTheReadsOfASlowControllerIsTold) {
+    BpRig rig;
+    kvb::sim::Options slow;
+    slow.reply_delay_ms = 20;  // the echo first, the reply after the program's text
+    rig.attach_sim(slow);
+    rig.program({"10 TASK 2, 100", "20 END", "100 PRINT A; : A=A+1 : WAIT 7 : GOTO 100", "RUN"});
+    rig.bp().Button3Click();
+    EXPECT_EQ(rig.dialogs.last_text(), debug::kRepliesDisagree);
+}
+
 TEST(BreakPoints, BreakPromptOpensTheWindowWhichTracesContinuesAndClosesOnCtrlC) {
     BpRig rig;
     rig.attach_sim();
