@@ -110,6 +110,21 @@ TEST(IoChecker, NumberingOfEachView) {
     }
 }
 
+// Backspace and Down go a row down, Up a row up, wrapping between the first
+// and the third; Right and Left follow the tab order (index - 1 and + 1).
+TEST(IoChecker, FocusWrapsBetweenRows) {
+    Rig rig(false);
+    const std::pair<IoKey, int> keys[] = {{IoKey::Backspace, 1}, {IoKey::Up, 17},
+                                          {IoKey::Down, 1},      {IoKey::Right, 0},
+                                          {IoKey::Right, 23},    {IoKey::Left, 0}};
+    int at = 17;
+    for (const auto& [key, expected] : keys) {
+        EXPECT_TRUE(rig.checker.OutKeyDown(at, key, false));
+        at = rig.checker.focus();
+        EXPECT_EQ(at, expected);
+    }
+}
+
 struct SwitchCase {
     const char* name;
     std::vector<Step> steps;
