@@ -138,8 +138,8 @@ void IoCheckerWindow::build_half(bool outputs, int top) {
     text(this,
          outputs ? QStringLiteral("[Cursor Key] Move Focus")
                  : QStringLiteral("[Space][Enter] ON/OFF"),
-         QRect(106, top, 200, 18));
-    if (outputs) panel8_ = panel(this, QRect(310, top, 70, 18));
+         QRect(106, top, 186, 18));
+    if (outputs) panel8_ = panel(this, QRect(294, top, 86, 18));
 
     const int rows_top = top + 22;
     for (int i = 0; i < iocheck::kShown; ++i) {
