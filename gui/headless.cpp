@@ -80,6 +80,7 @@ struct Options {
     bool yes = false;
     int timeout_s = 0;
     std::string log_file;
+    bool help = false;
 };
 
 std::optional<int> to_int(std::string_view s) {
@@ -102,6 +103,9 @@ std::optional<std::string> parse(int argc, char** argv, Options& o) {
             if (!v || v->empty()) return std::string(arg) + " needs an argument";
             o.op = info;
             o.argument = *v;
+        } else if (arg == "--help" || arg == "-h") {
+            o.help = true;
+            return std::nullopt;
         } else if (arg == "--yes") {
             o.yes = true;
         } else if (arg == "--com" || arg == "--baud" || arg == "--timeout") {
@@ -631,6 +635,10 @@ int run(int argc, char** argv) {
     if (auto error = parse(argc, argv, o)) {
         std::fprintf(stderr, "qvtw2k: %s\n\n%s", error->c_str(), kUsageText);
         return kUsage;
+    }
+    if (o.help) {
+        std::fputs(kUsageText, stdout);
+        return kDone;
     }
     if (auto refused = precheck(o)) return *refused;
     QCoreApplication app(argc, argv);

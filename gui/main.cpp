@@ -37,7 +37,7 @@ constexpr const char* kUsage =
     "  --help          show this text\n"
     "\n"
     "With --save, --load, --psave, --pload, --msave, --mload or --send, one\n"
-    "operation runs without a display; qvtw2k --com N --send VER --help tells more.\n"
+    "operation runs without a display and exits; qvtw2k --save x --help tells more.\n"
     "\n"
     "Needs a display (DISPLAY or WAYLAND_DISPLAY); without one, use xvfb-run -a\n"
     "or QT_QPA_PLATFORM=offscreen.\n";

@@ -72,9 +72,10 @@ TEST(Headless, ExitStatusSaysWhatWentWrong) {
     QTemporaryDir dir;
     const QString d = dir.path() + '/';
     spit(d + "old.Q2K", "A=1\r\n");
-    qvt::test::SimProcess sim, hung;
+    qvt::test::SimProcess sim, hung, gone;
     ASSERT_TRUE(sim.start());
     ASSERT_TRUE(hung.start({"--hung"}));
+    ASSERT_TRUE(gone.start({"--hang-up-after", "40"}));
     const QString port = QString::fromStdString(sim.pty());
     const struct {
         QStringList args;
@@ -85,6 +86,7 @@ TEST(Headless, ExitStatusSaysWhatWentWrong) {
         {{"--port", QString::fromStdString(hung.pty()), "--timeout", "2", "--save", d + "x.Q2K"},
          1,
          "did not answer within 2 s"},
+        {{"--port", QString::fromStdString(gone.pty()), "--save", d + "x.Q2K"}, 2, "vanished"},
         {{"--port", port, "--load", d + "missing.Q2K", "--yes"}, 3, "cannot read"},
         {{"--port", port, "--load", d + "old.Q2K"}, 1, "--yes allows it"},
         {{"--port", port, "--save", d + "old.Q2K"}, 1, "--yes replaces it"},
