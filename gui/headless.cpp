@@ -221,12 +221,13 @@ class Run {
             std::fprintf(stderr, "qvtw2k: the port %s vanished\n", port_name().c_str());
             return finish(kPortError);
         }
-        if (gave_up_ || timed_out_) {
+        const bool done = outcome_.status == kDone;
+        if (gave_up_ || (timed_out_ && !done)) {
             std::fprintf(stderr, "qvtw2k: the controller did not answer within %d s\n",
                          o_.timeout_s);
             return finish(kRefused);
         }
-        if (interrupted_) {
+        if (interrupted_ && !done) {
             std::fprintf(stderr, "qvtw2k: interrupted\n");
             return finish(kRefused);
         }
@@ -275,8 +276,9 @@ class Run {
             std::fprintf(stderr, "qvtw2k: the port %s could not be opened\n", port_name().c_str());
             return false;
         }
-        // The reply to the stop's "VER" is the receive handler's, as in the
-        // window; the operation starts once it is in.
+        // The stop ends with "VER", whose reply the window shows; here the
+        // operation starts once that reply is in, so that its own first wait
+        // does not take the reply's prompt for the one it waits for.
         if (session_.profile.quit_connecting == "1") session_.dialogue.TWait_Prompt(2);
         return true;
     }
