@@ -73,6 +73,13 @@ IniFile IniFile::from_bytes(std::string_view bytes) {
         std::string_view eol;
         if (lf == std::string_view::npos) {
             bytes = {};
+            // A CR ending the file ends its last line, as it will once a line
+            // is added after it and its LF follows: "[name" + CR stays the
+            // section it is read as now.
+            if (!text.empty() && text.back() == '\r') {
+                text.remove_suffix(1);
+                eol = "\r";
+            }
         } else {
             eol = "\n";
             if (!text.empty() && text.back() == '\r') {
@@ -152,6 +159,7 @@ bool IniFile::contains(std::string_view section, std::string_view key) const {
 
 void IniFile::insert_line(std::size_t at, std::string text) {
     if (at > 0 && lines_[at - 1].eol.empty()) lines_[at - 1].eol = new_eol_;
+    if (at > 0 && lines_[at - 1].eol == "\r") lines_[at - 1].eol = "\r\n";
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at),
                   Line{std::move(text), new_eol_});
 }
