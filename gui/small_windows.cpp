@@ -10,6 +10,7 @@
 
 #include "gui/fonts.h"
 #include "gui/qt_dialogs.h"
+#include "posix/port_access.h"
 #include "posix/sysfs_discovery.h"
 
 namespace qvt::gui {
@@ -60,15 +61,21 @@ DeviceListWindow::DeviceListWindow(const sysfs::SysfsDiscovery& discovery, QWidg
     setWindowTitle(QStringLiteral("Serial Ports"));
     setFont(window_font());
     auto* layout = new QVBoxLayout(this);
-    table_ = new QTableWidget(0, 6, this);
+    table_ = new QTableWidget(0, 7, this);
     table_->setHorizontalHeaderLabels({QStringLiteral("COM"), QStringLiteral("Device"),
                                        QStringLiteral("USB vendor"), QStringLiteral("USB product"),
-                                       QStringLiteral("Serial number"), QStringLiteral("Driver")});
+                                       QStringLiteral("Serial number"), QStringLiteral("Driver"),
+                                       QStringLiteral("Access")});
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->verticalHeader()->hide();
     table_->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(table_);
+    access_note_ = new QLabel(this);
+    access_note_->setWordWrap(true);
+    access_note_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    access_note_->hide();
+    layout->addWidget(access_note_);
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* refresh_button =
         buttons->addButton(QStringLiteral("Refresh"), QDialogButtonBox::ActionRole);
@@ -88,19 +95,33 @@ void DeviceListWindow::refresh() {
     const auto ports = discovery_.discover();
     table_->setRowCount(static_cast<int>(ports.size()));
     int r = 0;
+    QStringList notes;
     for (const auto& port : ports) {
         DeviceRow row;
         row.com = QStringLiteral("COM%1").arg(port.com);
         row.device = QString::fromStdString(port.device);
         row.driver = QString::fromStdString(port.driver);
         if (port.usb_id) split_usb_id(*port.usb_id, row);
-        const QString cells[] = {row.com,     row.device, row.vendor,
-                                 row.product, row.serial, row.driver};
-        for (int c = 0; c < 6; ++c)
+        const posix::PortAccess access = posix::port_access(port.device);
+        if (!access.may_open) {
+            notes << QStringLiteral("%1: %2 %3")
+                         .arg(row.com, QString::fromStdString(access.why),
+                              QString::fromStdString(access.fix));
+        }
+        const QString cells[] = {row.com,
+                                 row.device,
+                                 row.vendor,
+                                 row.product,
+                                 row.serial,
+                                 row.driver,
+                                 access.may_open ? QStringLiteral("yes") : QStringLiteral("no")};
+        for (int c = 0; c < 7; ++c)
             table_->setItem(r, c, new QTableWidgetItem(cells[c]));
         ++r;
     }
     table_->resizeColumnsToContents();
+    access_note_->setText(notes.join(QLatin1Char('\n')));
+    access_note_->setVisible(!notes.isEmpty());
 }
 
 }  // namespace qvt::gui

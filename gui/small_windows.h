@@ -1,5 +1,6 @@
 // Two small windows of the launcher: the system-loader chooser and the list of
-// the serial ports the port table sees (there is no device manager to open).
+// the serial ports the port table sees (there is no device manager to open),
+// which also tells, for a port this user may not open, why and what to do.
 //
 // How it works: the chooser is a modal dialog filled anew before every use;
 // choose() returns the selected row on Ok (-1 when none is selected) and
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+class QLabel;
 class QListWidget;
 class QTableWidget;
 
@@ -47,6 +49,8 @@ class DeviceListWindow : public QDialog {
     DeviceListWindow(const sysfs::SysfsDiscovery& discovery, QWidget* parent = nullptr);
     void refresh();
     QTableWidget* table() { return table_; }
+    // Why a listed port cannot be opened and how to fix it; hidden when all can.
+    QLabel* access_note() { return access_note_; }
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -54,6 +58,7 @@ class DeviceListWindow : public QDialog {
   private:
     const sysfs::SysfsDiscovery& discovery_;
     QTableWidget* table_;
+    QLabel* access_note_;
 };
 
 }  // namespace qvt::gui
