@@ -92,8 +92,11 @@ PortAccess judge_access(const std::string& device, const DeviceFacts& f) {
     } else if (!group_may) {
         access.why = device + " (" + mode + ", owner " + f.owner + ", group " + f.group +
                      ") may not be opened by " + f.user + '.';
-        access.fix = "Ask the administrator for a udev rule that gives group " + f.group +
-                     " read and write access (GROUP=\"" + f.group + "\", MODE=\"0660\").";
+        // A device of group root is meant for no one else: the serial ports'
+        // group on Debian is dialout.
+        const std::string group = f.group == "root" ? "dialout" : f.group;
+        access.fix = "Ask the administrator for a udev rule that gives group " + group +
+                     " read and write access (GROUP=\"" + group + "\", MODE=\"0660\").";
     } else {
         access.why = f.user + " may not open " + device + " (" + mode + ", group " + f.group +
                      ") although a member of its group.";
