@@ -92,23 +92,20 @@ TEST_P(SequenceTest, SplitAtEveryByte) {
 INSTANTIATE_TEST_SUITE_P(Screen, SequenceTest, testing::ValuesIn(kSequences),
                          [](const auto& p) { return std::string(p.param.name); });
 
-TEST(Screen, ReverseVideoAttribute) {
+TEST(Screen, ReverseVideoAndPairCellKinds) {
     Screen screen(10, 2);
     screen.write("a\x1b[7mb\x1b[0mc\x1b[7md\x1b[mE\x1b[1;7mF\x1b[27mG");
     const std::string flags = "FTFTFTF";
     for (int col = 1; col <= 7; ++col)
         EXPECT_EQ(screen.cell(1, col).reverse, flags[col - 1] == 'T') << "column " << col;
     EXPECT_EQ(screen.text(), "abcdEFG\r\n\r\n");
-}
 
-TEST(Screen, PairCellKinds) {
-    Screen screen(10, 2);
-    screen.write("\x82\xa0\xb1\x82\x20");
-    EXPECT_EQ(screen.cell(1, 1).kind, CellKind::Lead);
-    EXPECT_EQ(screen.cell(1, 2).kind, CellKind::Trail);
-    EXPECT_EQ(screen.cell(1, 3).kind, CellKind::Single);  // half-width katakana
-    EXPECT_EQ(screen.cell(1, 4).kind, CellKind::Single);  // lead without a trail
-    EXPECT_EQ(screen.cell(1, 4).byte, '\x82');
+    screen.write("\x1b[2;1H\x82\xa0\xb1\x82\x20");
+    EXPECT_EQ(screen.cell(2, 1).kind, CellKind::Lead);
+    EXPECT_EQ(screen.cell(2, 2).kind, CellKind::Trail);
+    EXPECT_EQ(screen.cell(2, 3).kind, CellKind::Single);  // half-width katakana
+    EXPECT_EQ(screen.cell(2, 4).kind, CellKind::Single);  // lead without a trail
+    EXPECT_EQ(screen.cell(2, 4).byte, '\x82');
     Screen narrow(1, 2);  // no room for a pair: dropped
     narrow.write("\x82\xa0xy");
     EXPECT_EQ(narrow.text(), "x\r\ny\r\n");
@@ -170,6 +167,9 @@ TEST(Screen, ViewFollowsTheCursorOnlyWithAutoScroll) {
     EXPECT_EQ(screen.view_top(), 4);  // cursor row 8 is the last row shown
     screen.set_cursor_row(2);
     EXPECT_EQ(screen.view_top(), 2);
+    screen.set_cursor_row(-20);  // the system's setters stay on the grid
+    screen.set_cursor_column(999);
+    EXPECT_EQ(check_invariants(screen), "");
     screen.write("\x1b[20H\r\nx\r\ny");  // the grid scrolls; the view stays at the bottom
     EXPECT_EQ(screen.view_top(), 16);
 
