@@ -9,8 +9,9 @@
 //
 // It makes itself reachable through the desktop's accessibility interface,
 // which is how the terminal presses its button. When KVB_MONITOR_LOG names a
-// file, every change of state is appended to it as one line ("open COM5",
-// "closed"), so a test can follow the hand-over of the port.
+// file, every change of state is appended to it as one line ("started COM5
+// pid 123", "open COM5", "closed"), so a test can follow the hand-over of the
+// port.
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -54,6 +55,8 @@ class Monitor : public QWidget {
         connect(button_, &QPushButton::clicked, this, [this] { fd_ < 0 ? start() : stop(); });
         show_state(QStringLiteral("stopped"));
         resize(420, 260);
+        log_line(
+            QStringLiteral("started COM%1 pid %2").arg(com_).arg(QApplication::applicationPid()));
     }
     ~Monitor() override { stop(); }
 
