@@ -266,7 +266,9 @@ void BreakPoints::list_row(int row) {
     d_.term.set_CursorColumn(1);
     d_.term.set_Disp("\x1b[0K");
     d_.dialogue.sleep_ProcessMessages(0);
-    d_.term.set_Disp("LIST " + std::to_string(n));
+    // Output of a running program may have landed on the line meanwhile.
+    d_.term.set_CursorColumn(1);
+    d_.term.set_Disp("LIST " + std::to_string(n) + "\x1b[0K");
     if (keys != nullptr) {
         int key = 13;  // Enter: the line under the cursor goes out as typed
         keys->CommKeyDown(key, {});
