@@ -74,7 +74,7 @@ TEST(Enter, RunClearsTheBreakHitAndAWatchRefusesTheLine) {
     EXPECT_TRUE(history(rig).empty());
 }
 
-TEST(Enter, NumberedLineGoesOutInTwoExchangesWithoutTerminalMode) {
+TEST(Enter, NumberedLineGoesOutInTwoExchangesALocalCommandRunsHere) {
     ConsoleRig rig;
     std::vector<Millis> at;
     rig.term.set_line_responder([&](const std::string& line, Millis now) {
@@ -92,19 +92,18 @@ TEST(Enter, NumberedLineGoesOutInTwoExchangesWithoutTerminalMode) {
     EXPECT_EQ(rig.term.disp_all().find("ok"), rig.term.disp_all().rfind("ok"));
     EXPECT_NE(rig.term.disp_all().find("\r\nok\r\n"), std::string::npos);
     EXPECT_EQ(rig.shell().lamp(), Lamp::Lime);
-}
 
-TEST(Enter, LocalCommandRunsHereAndStaysInTheHistory) {
-    ConsoleRig rig;
-    // A folder typed in Japanese: Shift-JIS on the terminal, UTF-8 as a file name.
-    rig.screen("#load   /tmp/\x93\xfa\x96\x7b/new.Q2K ", 1, 1);
-    rig.type(vk::kReturn);
-    EXPECT_EQ(rig.ops.calls, Strings{"Load68k"});
-    EXPECT_EQ(rig.files.Prg_File, "/tmp/\xe6\x97\xa5\xe6\x9c\xac/new.Q2K");
-    EXPECT_EQ(rig.term.sent(), "");
-    EXPECT_EQ(history(rig), Strings{"load   /tmp/\x93\xfa\x96\x7b/new.Q2K"});
-    EXPECT_EQ(rig.state.term_mode, 0);
-    EXPECT_EQ(rig.term.CursorRow(), 2);  // a fresh line after the operation
+    // A local command runs here and stays in the history. The folder is typed
+    // in Japanese: Shift-JIS on the terminal, UTF-8 as a file name.
+    ConsoleRig local;
+    local.screen("#load   /tmp/\x93\xfa\x96\x7b/new.Q2K ", 1, 1);
+    local.type(vk::kReturn);
+    EXPECT_EQ(local.ops.calls, Strings{"Load68k"});
+    EXPECT_EQ(local.files.Prg_File, "/tmp/\xe6\x97\xa5\xe6\x9c\xac/new.Q2K");
+    EXPECT_EQ(local.term.sent(), "");
+    EXPECT_EQ(history(local), Strings{"load   /tmp/\x93\xfa\x96\x7b/new.Q2K"});
+    EXPECT_EQ(local.state.term_mode, 0);
+    EXPECT_EQ(local.term.CursorRow(), 2);  // a fresh line after the operation
 }
 
 // ---- the leading number and the local command table ----------------------------------
@@ -158,17 +157,6 @@ TEST(LocalCommands, IoCheckerHoldsTransferModeWhileOpen) {
     EXPECT_EQ(transfer_seen, 1);
     EXPECT_EQ(rig.state.transfer_mode, 0);
     EXPECT_TRUE(rig.shell().menu_enabled(MenuItem::Save1));
-}
-
-TEST(LocalCommands, StopWorksInEveryState) {
-    ConsoleRig rig;
-    rig.state.watch_mode = 1;
-    rig.state.transfer_mode = 1;
-    rig.console.commands.kvb_quit();
-    EXPECT_EQ(rig.term.sent(), "\x01");
-    EXPECT_EQ(rig.state.term_mode, 1);
-    EXPECT_EQ(rig.ops.calls, Strings{"Quit_Watch"});
-    EXPECT_TRUE(rig.dialogs.messages().empty());
 }
 
 TEST(CommandExec, ModeOneLeavesTheLineForEditingModeZeroEntersIt) {

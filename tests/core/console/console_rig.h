@@ -20,8 +20,6 @@ class RecordingOperations : public console::FileOperations,
   public:
     std::vector<std::string> calls;
     std::function<void()> during_io_checker;
-    bool window_switch_opens = true;
-    bool break_window_visible = false;
 
     void Load68k() override { calls.push_back("Load68k"); }
     void Save68k() override { calls.push_back("Save68k"); }
@@ -47,7 +45,7 @@ class RecordingOperations : public console::FileOperations,
     void Break_Point(int m) override { calls.push_back("Break_Point(" + std::to_string(m) + ")"); }
     void Break_Point_Set_Controls() override { calls.push_back("Break_Point_Set_Controls"); }
     void HideBreakPointWindow() override { calls.push_back("HideBreakPointWindow"); }
-    bool BreakPointWindowVisible() override { return break_window_visible; }
+    bool BreakPointWindowVisible() override { return false; }
     void SetBreakCheckBox(bool) override {}
     void DisableBreakPointButton() override { calls.push_back("DisableBreakPointButton"); }
     void clr_outp() override { calls.push_back("clr_outp"); }
@@ -58,15 +56,10 @@ class RecordingOperations : public console::FileOperations,
     void Disconnect1Click() override { calls.push_back("Disconnect1Click"); }
     bool OpenWindowSwitch(bool last) override {
         calls.push_back(last ? "OpenWindowSwitch(last)" : "OpenWindowSwitch(second)");
-        return window_switch_opens;
+        return true;
     }
     void WebReference() override { calls.push_back("WebReference"); }
     void KVBMonitor() override { calls.push_back("KVBMonitor"); }
-};
-
-// Counts the shell's requests to close the input method.
-struct RecordingIme {
-    int closes = 0;
 };
 
 struct ConsoleRig : LinkRig {
@@ -77,7 +70,7 @@ struct ConsoleRig : LinkRig {
         router.provide(static_cast<console::IoOperations&>(ops));
         router.provide(static_cast<console::DesktopOperations&>(ops));
         console.shell.on_change = [this](console::ShellChange what) {
-            if (what == console::ShellChange::CloseInputMethod) ++ime.closes;
+            if (what == console::ShellChange::CloseInputMethod) ++ime_closes;
         };
         term.OnKeyDown = [this](int& k, platform::ShiftState s) {
             console.keyboard.PDQComm1KeyDown(k, s);
@@ -130,7 +123,7 @@ struct ConsoleRig : LinkRig {
 
     RecordingOperations ops;
     console::Operations router{dialogs};
-    RecordingIme ime;
+    int ime_closes = 0;  // the shell's requests to close the input method
     FakeClipboard clipboard;
     std::string prg_file, pnt_file, mbk_file;
     console::FileNames files{prg_file, pnt_file, mbk_file};

@@ -51,7 +51,7 @@ TEST(Keyboard, PlainEditingKeys) {
     }
 }
 
-TEST(Keyboard, InsDelAndCtrlKUErase) {
+TEST(Keyboard, InsDelCtrlKUEraseAndLocalEcho) {
     ConsoleRig rig;
     rig.screen("ABCD", 1, 2);
     rig.type(vk::kInsert);
@@ -66,15 +66,14 @@ TEST(Keyboard, InsDelAndCtrlKUErase) {
     rig.screen("\rABCDEF", 1, 3);
     rig.type('U', kCtrl);
     EXPECT_EQ(rig.row_text(1), "   DEF");
-}
 
-TEST(Keyboard, TypedCharactersAreEchoedLocallyUntilEnter) {
-    ConsoleRig rig;
-    rig.type_text("list");
-    EXPECT_EQ(rig.term.sent(), "");
-    EXPECT_EQ(rig.row_text(1), "list");
-    rig.type(vk::kReturn);
-    EXPECT_EQ(rig.term.sent(), "list\r");
+    // Typed characters are echoed locally until Enter sends the line.
+    ConsoleRig typed;
+    typed.type_text("list");
+    EXPECT_EQ(typed.term.sent(), "");
+    EXPECT_EQ(typed.row_text(1), "list");
+    typed.type(vk::kReturn);
+    EXPECT_EQ(typed.term.sent(), "list\r");
 
     ConsoleRig controls;
     controls.type('A', kCtrlShift, '\x01');  // one to seven are not written
@@ -110,6 +109,10 @@ TEST(Keyboard, FunctionKeys) {
     clear.type(vk::F(5), kAlt);
     EXPECT_EQ(clear.row_text(1), "");
     EXPECT_EQ(clear.term.CursorRow(), 1);
+    int closes = 0;
+    clear.shell().hooks.close_window = [&] { ++closes; };
+    EXPECT_EQ(clear.type(vk::F(4), kAlt), 0);  // Alt+F4 closes the window
+    EXPECT_EQ(closes, 1);
 }
 
 // ---- Ctrl keys --------------------------------------------------------------------------
@@ -123,6 +126,7 @@ TEST(Keyboard, CtrlKeysRunTheirOperationAlsoDuringAWatch) {
     };
     const Strings stop = {"Quit_Watch", "Break_Point_Set_Controls"};
     for (const Case& c : std::vector<Case>{{'B', {"Lineins(1)"}, "", true},
+                                           {'D', {"Disconnect1Click"}, "", true},
                                            {'A', stop, "\x01", false},
                                            {vk::kOem6, stop, "\x01", false},
                                            {'C', {"Copy_to_Clipboard(0)"}, "", false},
@@ -290,15 +294,6 @@ TEST(PassThrough, CtrlAEndsAWaitForALostPrompt) {
 
 // ---- the window's keys and the IME ------------------------------------------------------
 
-TEST(Keyboard, AltF4ClosesTheWindow) {
-    ConsoleRig rig;
-    int closes = 0;
-    rig.shell().hooks.close_window = [&] { ++closes; };
-    EXPECT_EQ(rig.type(vk::F(4), kAlt), 0);
-    EXPECT_EQ(closes, 1);
-    EXPECT_EQ(rig.term.sent(), "");
-}
-
 TEST(Keyboard, ImeBoxOpensWhenComposingAndWritesOnEnter) {
     ConsoleRig rig;
     EXPECT_EQ(rig.type(vk::kProcessKey), 0);
@@ -312,12 +307,12 @@ TEST(Keyboard, ImeBoxOpensWhenComposingAndWritesOnEnter) {
     EXPECT_EQ(c, 0);
     EXPECT_FALSE(rig.shell().ime_box_visible());
     EXPECT_EQ(rig.shell().focus(), Focus::Terminal);
-    EXPECT_EQ(rig.ime.closes, 1);
+    EXPECT_EQ(rig.ime_closes, 1);
     rig.type(vk::kProcessKey);
     c = '\x1b';  // Esc drops what was composed
     rig.keys().Edit4KeyPress(c, "abc");
     EXPECT_FALSE(rig.shell().ime_box_visible());
-    EXPECT_EQ(rig.ime.closes, 2);
+    EXPECT_EQ(rig.ime_closes, 2);
     EXPECT_EQ(rig.term.disp_all(), "\x83\x65\x83\x58\x83\x67");
     EXPECT_EQ(rig.term.sent(), "");
 
@@ -325,7 +320,7 @@ TEST(Keyboard, ImeBoxOpensWhenComposingAndWritesOnEnter) {
     disabled.ime_enabled = "0";
     disabled.type(vk::kProcessKey);
     EXPECT_FALSE(disabled.shell().ime_box_visible());
-    EXPECT_EQ(disabled.ime.closes, 1);
+    EXPECT_EQ(disabled.ime_closes, 1);
 }
 
 }  // namespace

@@ -25,34 +25,16 @@ bool enable_set_is(const console::MainShell& shell, bool on) {
     return true;
 }
 
-// ---- the gate ------------------------------------------------------------------
-
-TEST(MainShell, GateRefusesWithTheFirstRuleThatHolds) {
+// The gate refuses with the first rule that holds. Only watch_mode changes
+// what the ready and busy states do; term_mode and transfer_mode are the
+// reasons they are entered, not inputs.
+TEST(MainShell, GateAndReadyAndBusyStates) {
     const std::string w = "Can not Execute (Watch Mode)";
     const std::string t = "Can not Execute (Terminal Mode)";
     const std::string x = "Can not Execute (Transfer Mode)";
     // Flags watch, term, transfer (bits 1, 2, 4); the refusal without and with allow.
     const std::pair<std::string, std::string> refusals[8] = {{"", ""}, {w, ""}, {t, t}, {w, t},
                                                              {x, ""},  {w, ""}, {t, t}, {w, t}};
-    for (int flags = 0; flags < 8; ++flags) {
-        for (const bool allow : {false, true}) {
-            ConsoleRig rig;
-            rig.state.watch_mode = (flags & 1) != 0;
-            rig.state.term_mode = (flags & 2) != 0;
-            rig.state.transfer_mode = (flags & 4) != 0;
-            const std::string& refusal = allow ? refusals[flags].second : refusals[flags].first;
-            EXPECT_EQ(rig.shell().Func_Check(allow), refusal.empty()) << flags << allow;
-            EXPECT_EQ(rig.dialogs.last_text(), refusal) << flags << allow;
-            EXPECT_LE(rig.dialogs.messages().size(), 1u);
-        }
-    }
-}
-
-// ---- ready and busy ----------------------------------------------------------------
-
-// Only watch_mode changes what the ready and busy states do; term_mode and
-// transfer_mode are the reasons they are entered, not inputs.
-TEST(MainShell, ReadyAndBusyFollowWatchModeOnly) {
     for (int flags = 0; flags < 8; ++flags) {
         SCOPED_TRACE(flags);
         const bool watch = (flags & 1) != 0;
@@ -61,6 +43,13 @@ TEST(MainShell, ReadyAndBusyFollowWatchModeOnly) {
         rig.state.watch_mode = watch;
         rig.state.term_mode = (flags & 2) != 0;
         rig.state.transfer_mode = (flags & 4) != 0;
+        for (const bool allow : {false, true}) {
+            rig.dialogs.clear();
+            const std::string& refusal = allow ? refusals[flags].second : refusals[flags].first;
+            EXPECT_EQ(shell.Func_Check(allow), refusal.empty()) << allow;
+            EXPECT_EQ(rig.dialogs.last_text(), refusal) << allow;
+            EXPECT_LE(rig.dialogs.messages().size(), 1u);
+        }
 
         shell.set_menu_enabled(MenuItem::QUIT1, true);
         shell.termmode_menu_disable();
@@ -76,7 +65,7 @@ TEST(MainShell, ReadyAndBusyFollowWatchModeOnly) {
     }
 }
 
-TEST(MainShell, MenuEnableOperationsTouchTheirEntriesOnly) {
+TEST(MainShell, MenuEnableOperationsTouchTheirEntriesOnlyAndTheGateGuardsThem) {
     ConsoleRig rig;
     auto& shell = rig.shell();
     shell.all_menu_en_ds(false);
@@ -89,12 +78,9 @@ TEST(MainShell, MenuEnableOperationsTouchTheirEntriesOnly) {
     // The busy state leaves Stop where it was: after a disconnect it stays off.
     shell.termmode_menu_enable();
     EXPECT_FALSE(shell.menu_enabled(MenuItem::QUIT1));
-}
 
-// ---- gated menu entries --------------------------------------------------------------
-
-TEST(MenuActions, GatedEntryRefusedInTerminalModeButStopWorks) {
-    ConsoleRig rig;
+    // A gated entry is refused in terminal mode; Stop and the break point window are not gated.
+    shell.all_menu_en_ds(true);
     rig.state.term_mode = 1;
     rig.console.menu.activate(MenuItem::Save1);
     EXPECT_EQ(rig.dialogs.last_text(), "Can not Execute (Terminal Mode)");
@@ -155,14 +141,6 @@ TEST(MainShell, ReadsHistoriesAndWritesThemBackOnClose) {
     EXPECT_EQ(profile_saves, 1);
     EXPECT_EQ(launcher_shows, 2);
     EXPECT_EQ(ScratchDir::read(path(".cdh")), "");
-}
-
-TEST(HistoryFile, SplitsAtAnyLineEnd) {
-    using console::split_history_lines;
-    EXPECT_EQ(split_history_lines("a\r\nb\rc\nd"), (std::vector<std::string>{"a", "b", "c", "d"}));
-    EXPECT_EQ(split_history_lines("a\r\n\r\nb\r\n"), (std::vector<std::string>{"a", "", "b"}));
-    EXPECT_EQ(split_history_lines(""), std::vector<std::string>{});
-    EXPECT_EQ(split_history_lines("\x82\xa0\r\n"), std::vector<std::string>{"\x82\xa0"});
 }
 
 // What cannot be read starts its list empty, is reported, and is there as it
