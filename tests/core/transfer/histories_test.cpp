@@ -19,7 +19,7 @@ std::vector<std::string> numbered(int n) {
     return out;
 }
 
-TEST(FileHistory, NewEntryGoesOnTopOfAtMostFifty) {
+TEST(FileHistory, NewEntryGoesOnTopOfAtMostFiftyAndDeleteAsksFirst) {
     TransferRig rig;
     auto& list = rig.shell().list(ListId::ListBox2);
     list.set_items(numbered(51));
@@ -40,28 +40,25 @@ TEST(FileHistory, NewEntryGoesOnTopOfAtMostFifty) {
     rig.transfers.histories.PointFileHistory("PLOAD", "/x/b.P2K");
     EXPECT_EQ(points.items(),
               (std::vector<std::string>{"/x/b.P2K", "a.P2K", "  /x/B.p2k ", "c.P2K", "/x/b.P2K"}));
-}
 
-// Delete and Ctrl+Delete remove one entry or all, after asking.
-TEST(FileHistory, DeleteAndClearAskFirst) {
-    TransferRig rig;
-    auto& list = rig.shell().list(ListId::ListBox4);
-    list.set_items({"d.MBK", "b.MBK", "C.MBK", "a.MBK"});
-    auto press = [&](int k, bool ctrl = false) {
-        int key = k;
+    // Delete and Ctrl+Delete remove one entry or all, after asking.
+    auto& banks = rig.shell().list(ListId::ListBox4);
+    banks.set_items({"d.MBK", "b.MBK", "C.MBK", "a.MBK"});
+    auto press = [&](bool ctrl) {
+        int key = vk::kDelete;
         rig.transfers.histories.ListKeyDown(ListId::ListBox4, key, {.ctrl = ctrl});
     };
-    list.set_current(1);
-    list.set_selected(1, true);
-    press(vk::kDelete);
+    banks.set_current(1);
+    banks.set_selected(1, true);
+    press(false);
     EXPECT_EQ(rig.dialogs.last_text(), "Remove selected item from the List\r\n'b.MBK'");
-    EXPECT_EQ(list.items(), (std::vector<std::string>{"d.MBK", "C.MBK", "a.MBK"}));
+    EXPECT_EQ(banks.items(), (std::vector<std::string>{"d.MBK", "C.MBK", "a.MBK"}));
     rig.dialogs.push_answer(platform::MsgResult::Cancel);
-    press(vk::kDelete, true);
+    press(true);
     EXPECT_EQ(rig.dialogs.last_text(), "Clear the ListBox\r\n");
-    EXPECT_EQ(list.count(), 3);
-    press(vk::kDelete, true);
-    EXPECT_TRUE(list.empty());
+    EXPECT_EQ(banks.count(), 3);
+    press(true);
+    EXPECT_TRUE(banks.empty());
 }
 
 TEST(FileHistory, MenuActionsRunLocalCommands) {

@@ -12,16 +12,15 @@ namespace {
 using console::LabelRow;
 namespace vk = console::vk;
 
-TEST(LabelList, NameOfALine) {
+TEST(LabelList, NameOfALineAndReadFromFile) {
     const std::pair<const char*, const char*> cases[] = {
         {"*START: A=1", "START"}, {"  *LOOP :B=2 ", "LOOP"}, {"*:A=1", ""},
         {"START: A=1", "TART"},   {"*NOCOLON", "NOCOLON"},   {"* SP ACE :x", "SP ACE"},
     };
     for (const auto& [line, name] : cases)
         EXPECT_EQ(transfer::label_name_of(line), name) << line;
-}
 
-TEST(LabelList, ReadFromFileStopsAtTheEndMarker) {
+    // Reading a file stops at the end marker.
     TransferRig rig;
     const std::string file =
         rig.dir.write("l.Q2K",
@@ -44,7 +43,8 @@ TEST(LabelList, ReadFromFileStopsAtTheEndMarker) {
 
 // Each click turns the direction, whichever column: names ascending then
 // descending, then line numbers (as integers) descending then ascending.
-TEST(LabelList, ColumnClicksSortInTurn) {
+// Return puts a listing of the focused label on the screen.
+TEST(LabelList, ColumnClicksSortInTurnAndReturnListsTheLabel) {
     TransferRig rig;
     rig.shell().labels().set_rows({{"beta", "30"}, {"ALPHA", "100"}, {"gamma", "9"}});
     const std::vector<LabelRow> abc = {{"ALPHA", "100"}, {"beta", "30"}, {"gamma", "9"}},
@@ -54,18 +54,13 @@ TEST(LabelList, ColumnClicksSortInTurn) {
         rig.transfers.labels.ListView1ColumnClick(column);
         EXPECT_EQ(rig.shell().labels().rows(), order) << column;
     }
-}
-
-TEST(LabelList, ReturnPutsAListOfTheLabelOnTheScreen) {
-    TransferRig rig;
-    rig.shell().labels().set_rows({{"B", "1"}, {"A", "2"}});
-    rig.shell().labels().set_focused(1);
+    rig.shell().labels().set_focused(2);
     int key = vk::kReturn;
     rig.transfers.labels.ListView1KeyDown(key, {});
     std::string row;
     rig.dialogue.GetLineStr(rig.term.CursorRow(), row);
-    EXPECT_EQ(row, "LIST *A");
-    EXPECT_EQ(rig.term.CursorColumn(), 9);  // after the blank
+    EXPECT_EQ(row, "LIST *ALPHA");
+    EXPECT_EQ(rig.term.CursorColumn(), 13);  // after the blank
     EXPECT_EQ(rig.term.sent(), "");
     EXPECT_EQ(rig.shell().focus(), console::Focus::Terminal);
 }
