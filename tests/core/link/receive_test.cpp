@@ -116,9 +116,15 @@ INSTANTIATE_TEST_SUITE_P(
         RxCase{"CtrlCKeptWindow", "keep", {"\x03"}, {""}, "keep", "menus 0", true}),
     [](const auto& p) { return std::string(p.param.name); });
 
+// The controller lists number, TAB, statement; the TAB reaches the next
+// multiple of 8 on the screen, whatever the number's width, so a comment
+// padded to column 40 (from40) lands there on the screen.
 TEST(Receive, ShowsTextWithLinesErasedAndCommentsAligned) {
     const std::string pad28(28, ' ');
-    const std::pair<std::string, std::string> rows[] = {
+    const struct {
+        std::string read, shown;
+        std::string from40 = {};
+    } rows[] = {
         {std::string("\x01\x02\x15\x16") + "A\x04", "A\x04"},  // control codes never shown
         {std::string("\0B", 2), "B"},
         {"\nA", "\n" + kEl + "A"},
@@ -133,37 +139,29 @@ TEST(Receive, ShowsTextWithLinesErasedAndCommentsAligned) {
         {"\n1 PRINT \"a\r\n2 PRINT 12 'c",
          "\n" + kEl + "1 PRINT \"a\r\n" + kEl + "2 PRINT 12 " + pad28 + "'c"},
         {"\n1 " + std::string(40, 'A') + "'c", "\n" + kEl + "1 " + std::string(40, 'A') + "'c"},
+        {"\n10\tA=1 'it's", "", "'it's"},  // the second apostrophe stays in the comment
+        {"\n10000\tA=12345 'c", "", "'c"},
+        {"\n100\tPRINT \"a\" 'c", "", "'c"},
     };
-    for (const auto& [read, shown] : rows) {
+    for (const auto& r : rows) {
         LinkRig rig;
         rig.attach_receive();
-        rig.term.deliver(read);
+        rig.term.deliver(r.read);
         rig.pump.process_pending();
-        EXPECT_EQ(rig.term.disp_all(), shown) << read;
-    }
-}
-
-TEST(Receive, CommentLandsInColumn40OnScreen) {
-    // The controller lists number, TAB, statement; the TAB reaches the next
-    // multiple of 8 on the screen, whatever the number's width.
-    const std::pair<std::string, std::string> rows[] = {
-        {"10\tA=1 'it's", "'it's"},  // the second apostrophe stays in the comment
-        {"10000\tA=12345 'c", "'c"},
-        {"100\tPRINT \"a\" 'c", "'c"}};
-    for (const auto& [line, from40] : rows) {
-        LinkRig rig;
-        rig.attach_receive();
-        rig.term.deliver("\n" + line);
-        rig.pump.process_pending();
+        if (!r.shown.empty()) {
+            EXPECT_EQ(rig.term.disp_all(), r.shown) << r.read;
+        }
         const auto& screen = rig.term.screen();
         std::string shown;
-        for (std::size_t i = 0; i < from40.size(); ++i)
+        for (std::size_t i = 0; i < r.from40.size(); ++i)
             shown += screen.cell(screen.cursor_row(), 40 + static_cast<int>(i)).byte;
-        EXPECT_EQ(shown, from40) << line;
+        EXPECT_EQ(shown, r.from40) << r.read;
     }
 }
 
-TEST(Receive, FirstPromptEnablesTheMenusOnce) {
+// The first prompt enables the menus once; a line an operation owns, an error
+// event and a closed port are left alone; a read takes everything waiting.
+TEST(Receive, FirstPromptOwnedLinesErrorsAndThresholds) {
     LinkRig rig;
     rig.attach_receive();
     for (int i = 0; i < 2; ++i) {
@@ -171,42 +169,30 @@ TEST(Receive, FirstPromptEnablesTheMenusOnce) {
         rig.pump.process_pending();
     }
     EXPECT_EQ(rig.receive_hooks.menu_enables, 1);
-}
 
-TEST(Receive, LeavesTheLineToAnOperationThatOwnsIt) {
-    LinkRig rig;
-    rig.attach_receive();
-    rig.state.transfer_mode = 1;
-    rig.term.deliver("\r\n#");
-    rig.pump.process_pending();
-    EXPECT_EQ(rig.term.comm_events_raised(), 1);
-    EXPECT_TRUE(rig.term.disp_log().empty());
-    EXPECT_EQ(rig.term.InBufferCount(), 3);
-    EXPECT_EQ(rig.receive->parser().first_prompt_pending, 1);
-}
+    LinkRig owned;
+    owned.attach_receive();
+    owned.state.transfer_mode = 1;
+    owned.term.deliver("\r\n#");
+    owned.pump.process_pending();
+    owned.term.fail_port(platform::kCommErrorFrame);
+    owned.pump.process_pending();
+    EXPECT_EQ(owned.term.comm_events_raised(), 2);
+    EXPECT_TRUE(owned.term.disp_log().empty());
+    EXPECT_EQ(owned.receive->parser().first_prompt_pending, 1);
+    EXPECT_NO_THROW(owned.receive->PDQComm1Comm());  // never reads a closed port
 
-TEST(Receive, IgnoresErrorEventsAndClosedPort) {
-    LinkRig rig;
-    rig.attach_receive();
-    rig.term.fail_port(platform::kCommErrorFrame);
-    rig.pump.process_pending();
-    EXPECT_EQ(rig.term.comm_events_raised(), 1);
-    EXPECT_TRUE(rig.term.disp_log().empty());
-    EXPECT_NO_THROW(rig.receive->PDQComm1Comm());  // never reads a closed port
-}
-
-TEST(Receive, TakesEverythingAndRestoresThresholds) {
-    LinkRig rig;
-    auto& rx = rig.attach_receive();
-    rig.term.set_InputLen(1);
-    rig.term.set_RThreshold(0);
-    rig.term.deliver("abc");
-    rig.pump.process_pending();  // no event raised: RThreshold is 0
-    EXPECT_TRUE(rig.term.disp_log().empty());
+    LinkRig quiet;
+    auto& rx = quiet.attach_receive();
+    quiet.term.set_InputLen(1);
+    quiet.term.set_RThreshold(0);
+    quiet.term.deliver("abc");
+    quiet.pump.process_pending();  // no event raised: RThreshold is 0
+    EXPECT_TRUE(quiet.term.disp_log().empty());
     rx.PDQComm1Comm();
-    EXPECT_EQ(rig.term.disp_all(), "abc");
-    EXPECT_EQ(rig.term.RThreshold(), 1);
-    EXPECT_EQ(rig.term.InputLen(), 0);
+    EXPECT_EQ(quiet.term.disp_all(), "abc");
+    EXPECT_EQ(quiet.term.RThreshold(), 1);
+    EXPECT_EQ(quiet.term.InputLen(), 0);
 }
 
 }  // namespace

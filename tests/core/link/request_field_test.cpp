@@ -61,7 +61,7 @@ TEST(RequestField, TypesTheLineAndPressesEnterAfterTenMs) {
     }
 }
 
-TEST(RequestField, LoadPreselectsTheNamedOrTheCurrentFile) {
+TEST(RequestField, LoadPreselectsTheNamedOrTheCurrentFileAndAClosedPortDropsIt) {
     for (const auto& [request, files] : {std::pair<std::string, std::vector<std::string>>{
                                              "/L C:\\work\\robot.Q2K ", {"C:\\work\\robot.Q2K"}},
                                          {"/L", {}}}) {
@@ -72,10 +72,8 @@ TEST(RequestField, LoadPreselectsTheNamedOrTheCurrentFile) {
         EXPECT_EQ(f.hooks.loads_with_preselected, std::vector<int>{1}) << request;
         EXPECT_TRUE(f.hooks.keys.empty()) << request;
     }
-}
 
-TEST(RequestField, ClosedPortIsReportedAndTheRequestDropped) {
-    Fixture f;
+    Fixture f;  // with the port closed the request is reported and dropped
     f.rig.term.set_PortOpen(false);
     f.field.MaskEdit1Change("/P X1");
     f.rig.pump.run_for(10);
