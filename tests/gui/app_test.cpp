@@ -1,11 +1,10 @@
 // The whole program in-process on the offscreen platform, over a pty peer with
-// scripted message boxes: Ctrl+D and the connect button, the errors of the
-// ending run in the message log that stands in for message boxes, the
-// histories' texts, and the profile from one run to the next.
+// scripted message boxes: the errors of the ending run in the message log that
+// stands in for message boxes, the histories' texts, and the profile from one
+// run to the next.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <QAction>
 #include <QComboBox>
 #include <QFile>
 #include <QListWidget>
@@ -14,7 +13,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <filesystem>
 
 #include "core/platform/terminal_control.h"
 #include "gui/launcher_window.h"
@@ -25,7 +23,6 @@
 namespace qvt::gui {
 namespace {
 
-namespace fs = std::filesystem;
 using test::AppRun;
 using test::Home;
 
@@ -53,52 +50,23 @@ void throw_from_a_handler() {
 }
 
 // Connected through the launcher's "Other COM Port" on a linked pty.
-struct TypedPort : ::testing::Test {
-    void SetUp() override {
-        home.write("qvtw2k.INI", kNoStop);
-        home.link_port(7, peer.slave_path());
-        run = std::make_unique<AppRun>(home);
-        LauncherWindow& launcher = run->app->launcher_window();
-        launcher.port_field()->setEditText(QStringLiteral("7"));
-        QTest::mouseClick(launcher.button(1), Qt::LeftButton);
-        ASSERT_TRUE(run->app->term().PortOpen());
-        run->main().activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&run->main()));
-    }
+TEST(App, ErrorsEscapingAHandlerAreShownUntilTheRunEnds) {
     Home home;
     test::PtyPeer peer;
-    std::unique_ptr<AppRun> run;
-};
+    home.write("qvtw2k.INI", kNoStop);
+    home.link_port(7, peer.slave_path());
+    AppRun run(home);
+    LauncherWindow& launcher = run.app->launcher_window();
+    launcher.port_field()->setEditText(QStringLiteral("7"));
+    QTest::mouseClick(launcher.button(1), Qt::LeftButton);
+    ASSERT_TRUE(run.app->term().PortOpen());
 
-TEST_F(TypedPort, CtrlDParksTheWindowAndTheButtonReopensThePort) {
-    MainWindow& w = run->main();
-    QPushButton* button = w.connect_button();
-    QTest::keyClick(&run->view(), Qt::Key_D, Qt::ControlModifier);
-    EXPECT_FALSE(run->app->term().PortOpen());
-    EXPECT_TRUE(button->isVisible());
-    EXPECT_FALSE(w.action(console::MenuItem::Load1)->isEnabled());
-    EXPECT_TRUE(run->app->lifecycle().Timer3().active());  // unplugging still ends the run
-
-    // A second Ctrl+D, with the port closed, changes nothing and says nothing.
-    QTest::keyClick(button, Qt::Key_D, Qt::ControlModifier);
-    EXPECT_TRUE(run->dialogs.messages().empty());
-
-    QTest::mouseClick(button, Qt::LeftButton);  // waits its half second in the pump
-    EXPECT_TRUE(run->app->term().PortOpen());
-    EXPECT_FALSE(button->isVisible());
-    run->app->term().set_Output("PRINT 1\r");
-    EXPECT_EQ(peer.read_until("\r", 2000), "PRINT 1\r");
-    EXPECT_TRUE(run->dialogs.messages().empty());
-}
-
-TEST_F(TypedPort, ErrorsEscapingAHandlerAreShownUntilTheRunEnds) {
     MessageLog log;
     throw_from_a_handler();
     ASSERT_EQ(log.lines().size(), 1);
     EXPECT_EQ(log.lines().front(), QStringLiteral("QVTW2K\tInput: the port is not open"));
-
     peer.close();
-    ASSERT_TRUE(test::pump_until([&] { return run->app->ended(); }));
+    ASSERT_TRUE(test::pump_until([&] { return run.app->ended(); }));
     throw_from_a_handler();
     EXPECT_EQ(log.lines().size(), 1);
 }
@@ -114,7 +82,8 @@ TEST(AppHistories, FileNamesShowAsFileNamesAndTypedLinesAsTerminalText) {
               QString::fromUtf8("PRINT \"プ\""));
 }
 
-TEST(AppProfile, WhatOneRunWritesOnceTheNextReadsBack) {
+// The window's place and the launcher's choices of one run come back in the next.
+TEST(AppProfile, WhatOneRunWritesTheNextReadsBack) {
     Home home;
     test::PtyPeer peer;
     home.link_port(7, peer.slave_path());
@@ -128,21 +97,13 @@ TEST(AppProfile, WhatOneRunWritesOnceTheNextReadsBack) {
         ASSERT_TRUE(run.app->term().PortOpen());
         run.main().move(30, 40);
         run.main().resize(700, 500);
-        run.app->profile().prg_file = "/tmp/a.Q2K";
         run.main().close();
-        run.main().close();  // a second close saves nothing more
         ASSERT_TRUE(run.app->ended());
-        EXPECT_EQ(run.app->profile_writes(), 1);
         written = run.app->profile();
     }
     AppRun second(home);
-    const auto& back = second.app->profile();
-    EXPECT_EQ(back.launcher_port_field, "7");
-    EXPECT_EQ(back.baud_index, 1);
-    EXPECT_EQ(back.main_window, written.main_window);
-    EXPECT_EQ(back.panel2_top, std::to_string(written.panel2_height));
-    EXPECT_EQ(back.prg_file, "/tmp/a.Q2K");
-    EXPECT_EQ(back.quit_connecting, written.quit_connecting);
+    EXPECT_EQ(second.app->profile().main_window, written.main_window);
+    EXPECT_EQ(second.app->profile().panel2_top, std::to_string(written.panel2_height));
     EXPECT_TRUE(second.app->launcher_window().baud_radio(1)->isChecked());
     EXPECT_EQ(second.app->launcher_window().port_field()->currentText(), QStringLiteral("7"));
 }

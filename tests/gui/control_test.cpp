@@ -1,5 +1,5 @@
-// The Qt platform parts without a controller: timing of waits, settings
-// parsing, the control's refusals, the file dialog's texts, and the request
+// The Qt platform parts without a controller: timing of waits, the control's
+// refusals, the file dialog's texts, and the request
 // socket (one well-formed line is handed on, anything else dropped).
 #include <gtest/gtest.h>
 
@@ -38,19 +38,6 @@ TEST(QtEventPump, WaitsAndTimersEndAtTheirDeadline) {
     EXPECT_FALSE(timer->active());
 }
 
-TEST(SerialSettings, ParsesTheControlSettingsText) {
-    const auto e = parse_settings("115200,E,7,2");
-    ASSERT_TRUE(e);
-    EXPECT_EQ(e->baud, 115200);
-    EXPECT_EQ(e->parity, QSerialPort::EvenParity);
-    EXPECT_EQ(e->data_bits, QSerialPort::Data7);
-    EXPECT_EQ(e->stop_bits, QSerialPort::TwoStop);
-    for (const char* bad : {"", "38400,n,8", "x,n,8,1", "38400,q,8,1", "38400,n,9,1", "38400,n,8,3",
-                            "38400,n,8,1,1"}) {
-        EXPECT_FALSE(parse_settings(bad)) << bad;
-    }
-}
-
 // Bytes the driver still holds count as unsent, and the wait for the output to
 // drain ends when the line has sent them, not at the pump's idle wake-up.
 TEST(QtTerminalControl, OutputInTheDriverCountsUntilTheLineHasSentIt) {
@@ -87,7 +74,7 @@ TEST(QtTerminalControl, OpeningAnUnknownOrMissingPortThrowsAUserText) {
     EXPECT_FALSE(term.PortOpen());
 }
 
-TEST(FileDialogText, FiltersAndDefaultExtension) {
+TEST(Texts, FileDialogFiltersAndExtensionAndRequests) {
     EXPECT_EQ(filter_text({{"Program", "*.Q2K"}, {"All", "*.*"}}),
               QStringLiteral("Program (*.Q2K);;All (*)"));
     EXPECT_EQ(filter_text({{"Q2K files (*.Q2K)", "*.Q2K"}}), QStringLiteral("Q2K files (*.Q2K)"));
@@ -96,9 +83,8 @@ TEST(FileDialogText, FiltersAndDefaultExtension) {
     EXPECT_EQ(with_default_extension(QStringLiteral("/d/prog.txt"), "Q2K"),
               QStringLiteral("/d/prog.txt"));
     EXPECT_EQ(to_sjis(QStringLiteral("プロ")), "\x83\x76\x83\x8d");
-}
 
-TEST(RequestParse, AcceptsOneLineOfPrintableText) {
+    // A request is one line of printable text.
     const struct {
         QByteArray data;
         std::optional<std::string> request;

