@@ -6,6 +6,7 @@ QVT_GUI_PKGS="qt6-base-dev qt6-serialport-dev libxkbcommon-dev libxcb1-dev fonts
 QVT_TEST_PKGS="libgtest-dev libgmock-dev xvfb xauth openbox xdotool dbus-daemon at-spi2-core"
 QVT_BENCH_PKGS="libvterm-dev"
 QVT_FUZZ_PKGS="clang-14 libclang-rt-14-dev"
+QVT_WINDOWS_PKGS="g++-mingw-w64-x86-64-posix googletest wine64"
 # Building the Debian package and checking it and its desktop metadata.
 QVT_PACKAGE_PKGS="dpkg-dev file lintian desktop-file-utils appstream"
 

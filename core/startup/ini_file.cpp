@@ -1,9 +1,6 @@
 #include "core/startup/ini_file.h"
 
-#include <sys/stat.h>
-
 #include <array>
-#include <cerrno>
 #include <fstream>
 #include <system_error>
 
@@ -99,14 +96,12 @@ IniFile IniFile::from_bytes(std::string_view bytes) {
 
 std::optional<IniFile> IniFile::load(const fs::path& path) {
     // Looked at before it is opened: opening a FIFO would wait for a writer.
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
-        if (errno == ENOENT) return IniFile{};
-        return std::nullopt;
-    }
-    if (!S_ISREG(st.st_mode) || static_cast<std::uintmax_t>(st.st_size) > kMaxBytes) {
-        return std::nullopt;
-    }
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (status.type() == fs::file_type::not_found) return IniFile{};
+    if (ec || status.type() != fs::file_type::regular) return std::nullopt;
+    const std::uintmax_t size = fs::file_size(path, ec);
+    if (ec || size > kMaxBytes) return std::nullopt;
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
     std::string bytes;

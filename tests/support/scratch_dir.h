@@ -1,11 +1,10 @@
 // A scratch folder for one test, removed with everything in it at the end.
 #pragma once
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -16,9 +15,14 @@ namespace qvt::test {
 class ScratchDir {
   public:
     ScratchDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "qvt-test-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
+        // A new folder of a name no one else has; create_directory says so.
+        std::random_device random;
+        for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+            const auto candidate =
+                std::filesystem::temp_directory_path() / ("qvt-test-" + std::to_string(random()));
+            if (std::filesystem::create_directory(candidate)) path_ = candidate;
+        }
+        if (path_.empty()) throw std::runtime_error("no scratch folder");
     }
     ~ScratchDir() {
         std::error_code ec;

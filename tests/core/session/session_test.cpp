@@ -21,7 +21,7 @@ TEST(Session, EndingUnwindsARunningTransferAndSendsNothingMore) {
         link::NoLifecycleView view;
         session::Session s({link.term, link.pump, link.dialogs, clipboard, ports}, view);
         ScratchDir dir;
-        s.profile.prg_file = dir.write("p.Q2K", "10 A=1\r\n20 B=2\r\n");
+        s.profile.prg_file = dir.write("p.Q2K", "10 A=1\r\n20 B=2\r\n").string();
         s.state.file_preselected = 1;
         link.attach_sim({.drop_prompt = true});  // the stop is never answered
         std::size_t sent_at_end = 0;
