@@ -43,7 +43,7 @@ void read_process(std::uint32_t pid, platform::TopLevelWindow& window) {
 struct X11Windows::Connection {
     xcb_connection_t* c = nullptr;
     xcb_window_t root = 0;
-    xcb_atom_t stacking = 0, clients = 0, net_name = 0, utf8 = 0, pid = 0, active = 0;
+    xcb_atom_t stacking = 0, clients = 0, net_name = 0, utf8 = 0, pid = 0, active = 0, wm_check = 0;
 
     Connection() {
         if (QGuiApplication::platformName() != QLatin1String("xcb")) return;
@@ -64,6 +64,7 @@ struct X11Windows::Connection {
         utf8 = atom("UTF8_STRING");
         pid = atom("_NET_WM_PID");
         active = atom("_NET_ACTIVE_WINDOW");
+        wm_check = atom("_NET_SUPPORTING_WM_CHECK");
     }
     ~Connection() {
         if (c != nullptr) xcb_disconnect(c);
@@ -84,8 +85,8 @@ struct X11Windows::Connection {
         std::string bytes;
         if (reply != nullptr && reply->type != XCB_NONE) {
             const auto* data = static_cast<const char*>(xcb_get_property_value(reply));
-            bytes.assign(data, static_cast<std::size_t>(xcb_get_property_value_length(reply)) *
-                                   (reply->format / 8));
+            // The length is in bytes whatever the format.
+            bytes.assign(data, static_cast<std::size_t>(xcb_get_property_value_length(reply)));
         }
         std::free(reply);
         return bytes;
@@ -111,8 +112,9 @@ struct X11Windows::Connection {
 X11Windows::X11Windows() : x_(std::make_unique<Connection>()) {}
 X11Windows::~X11Windows() = default;
 
+// Without a window manager there is no client list to read.
 bool X11Windows::can_list() const {
-    return x_->c != nullptr;
+    return x_->c != nullptr && !x_->words(x_->root, x_->wm_check, XCB_ATOM_WINDOW).empty();
 }
 
 std::vector<platform::TopLevelWindow> X11Windows::top_level_windows() {

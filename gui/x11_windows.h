@@ -8,7 +8,8 @@
 // executable and command line come from /proc. A window is raised by asking
 // the window manager to activate it (_NET_ACTIVE_WINDOW), which also restores
 // a minimised one. The connection to the X server is our own, opened at the
-// first use; on any other desktop (Wayland) nothing is listed.
+// first use; on any other desktop (Wayland), or without a window manager,
+// nothing is listed.
 #pragma once
 
 #include <memory>

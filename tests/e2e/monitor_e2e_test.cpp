@@ -6,9 +6,7 @@
 #include <signal.h>
 #include <stdlib.h>
 
-#include <QProcess>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <filesystem>
 #include <fstream>
@@ -18,47 +16,13 @@
 #include "gui/application.h"
 #include "gui/main_window.h"
 #include "tests/e2e/e2e_support.h"
+#include "tests/e2e/private_desktop.h"
 #include "tests/gui/gui_test_support.h"
 
 namespace qvt::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct PrivateDesktop {
-    PrivateDesktop() {
-        for (const char* tool : {"Xvfb", "dbus-daemon"}) {
-            if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty()) {
-                why = std::string(tool) + " is not installed";
-                return;
-            }
-        }
-        xvfb.start(QStringLiteral("Xvfb"),
-                   {"-displayfd", "1", "-screen", "0", "800x600x24", "-nolisten", "tcp"});
-        if (!xvfb.waitForReadyRead(10000)) {
-            why = "Xvfb did not start";
-            return;
-        }
-        setenv("DISPLAY", (":" + xvfb.readLine().trimmed()).constData(), 1);
-        bus.start(QStringLiteral("dbus-daemon"), {"--session", "--nofork", "--print-address=1"});
-        if (!bus.waitForReadyRead(10000)) {
-            why = "dbus-daemon did not start";
-            return;
-        }
-        setenv("DBUS_SESSION_BUS_ADDRESS", bus.readLine().trimmed().constData(), 1);
-        setenv("QT_QPA_PLATFORM", "xcb", 1);  // for the monitor only: we are offscreen already
-        ok = true;
-    }
-    ~PrivateDesktop() {
-        for (QProcess* p : {&bus, &xvfb}) {
-            p->kill();
-            p->waitForFinished();
-        }
-    }
-    QProcess xvfb, bus;
-    bool ok = false;
-    std::string why;
-};
 
 std::string read_file(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -75,8 +39,9 @@ int count(const std::string& text, const std::string& part) {
 }
 
 TEST(MonitorE2e, HandsThePortToTheMonitorAndTakesItBack) {
-    PrivateDesktop desk;
+    PrivateDesktop desk(false);
     if (!desk.ok) GTEST_SKIP() << "no private display and D-Bus session: " << desk.why;
+    setenv("QT_QPA_PLATFORM", "xcb", 1);  // for the monitor only: we are offscreen already
     QTemporaryDir home;
     const fs::path dir = home.path().toStdString();
     setenv("QVTW2K_HOME", dir.c_str(), 1);
