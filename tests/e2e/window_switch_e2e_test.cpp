@@ -48,9 +48,8 @@ TEST(WindowSwitchE2e, ListsTheToolsAndRaisesTheChosenOne) {
         return all.empty() ? std::string() : all.front().title;
     };
     ASSERT_TRUE(pump_until(
-        [&] { return desktop::build_switch_list(windows.top_level_windows()).size() == 2; }, 10000))
-        << windows.top_level_windows().size() << " windows; tools: " << tools.at[0].state()
-        << tools.at[1].state() << tools.at[0].readAllStandardError().toStdString();
+        [&] { return desktop::build_switch_list(windows.top_level_windows()).size() == 2; },
+        10000));
     // Whichever tool is on top, Alt+Right offers the one below it, and so on.
     auto title_of = [&](int i) {
         return sw.items()[static_cast<std::size_t>(i)].caption.substr(13);
