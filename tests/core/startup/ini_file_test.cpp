@@ -4,8 +4,6 @@
 
 #include <array>
 
-#include "tests/support/scratch_dir.h"
-
 namespace qvt::startup {
 namespace {
 
@@ -70,21 +68,6 @@ TEST(IniSet, ChangesOnlyWhatIsSet) {
             ini.set(section, key, value);
         EXPECT_EQ(ini.bytes(), c.after) << c.before;
     }
-}
-
-// Saving replaces the file whole, leaves no temporary file, and says why it failed.
-TEST(IniFileOnDisk, LoadsAndSavesAtomically) {
-    test::ScratchDir dir;
-    EXPECT_EQ(IniFile::load(dir.path() / "none.INI").value().bytes(), "");
-    const auto path = dir.write("qvtw2k.INI", "[Old]\nx=1\n");
-    IniFile ini = IniFile::load(path).value();
-    ini.set("New", "y", "2");
-    std::string error;
-    ASSERT_TRUE(ini.save(path, error)) << error;
-    EXPECT_EQ(test::ScratchDir::read(path), "[Old]\nx=1\n\n[New]\ny=2\n");
-    EXPECT_EQ(dir.entries().size(), 1u);
-    EXPECT_FALSE(IniFile::from_bytes("[A]\n").save(dir.path() / "missing" / "q.INI", error));
-    EXPECT_NE(error.find("Unable to write to"), std::string::npos);
 }
 
 }  // namespace

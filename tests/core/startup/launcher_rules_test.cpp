@@ -39,9 +39,7 @@ TEST(TabArea, ZeroMeansASixth) {
     EXPECT_EQ(tab_area_height("x", 400), std::nullopt);
 }
 
-TEST(LauncherStatus, Texts) {
-    EXPECT_EQ(stop_status_text("1"), "");
-    EXPECT_EQ(stop_status_text(""), "KVB Not Stop");
+TEST(LauncherStatus, ControlVersion) {
     struct Case {
         const char* version;
         const char* text;

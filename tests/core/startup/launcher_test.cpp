@@ -141,17 +141,15 @@ TEST(LauncherShow, ProfileValuesReachTheWindows) {
     EXPECT_EQ(rig.hooks.geometry, (WindowGeometry{10, 20, 700, 500}));
     EXPECT_EQ(l.entries(), std::vector<std::string>{"COM12    KVB-410USB"});
     EXPECT_EQ(l.selected(), 0);
-}
 
-TEST(LauncherShow, BadIntegerIsReportedAndTheLauncherStillComesUp) {
-    LauncherRig rig;
-    rig.dir.write("qvtw2k.INI", "[Form3]\r\nTop=abc\r\n[Comport]\r\nNumber=9\r\n");
-    Launcher& l = rig.shown();
-    ASSERT_EQ(rig.dialogs.messages().size(), 1u);
-    EXPECT_EQ(rig.dialogs.last_text(),
+    LauncherRig bad;  // a bad integer is reported and the launcher still comes up
+    bad.dir.write("qvtw2k.INI", "[Form3]\r\nTop=abc\r\n[Comport]\r\nNumber=9\r\n");
+    Launcher& b = bad.shown();
+    ASSERT_EQ(bad.dialogs.messages().size(), 1u);
+    EXPECT_EQ(bad.dialogs.last_text(),
               "[Form3] Top: 'abc' is not a valid integer value; 0 is used instead.");
-    EXPECT_EQ(l.port_field(), "9");                            // read after the bad key
-    EXPECT_EQ(l.entries(), std::vector<std::string>{"none"});  // the search still ran
+    EXPECT_EQ(b.port_field(), "9");                            // read after the bad key
+    EXPECT_EQ(b.entries(), std::vector<std::string>{"none"});  // the search still ran
 }
 
 // Both buttons open the port their rule chose and hand over to the main window.

@@ -61,39 +61,5 @@ TEST(Search, LabelsAndSortsThePorts) {
     }
 }
 
-TEST(Presence, ChecksTheSerialPortTable) {
-    const struct {
-        std::vector<NamedPort> serial;
-        const char* com_port;
-        bool vcp_present;
-        bool any_present;
-    } cases[] = {
-        {{{"\\Device\\VCP0", "COM5"}}, "5", true, true},
-        {{{"\\Device\\vcp0", "COM12"}}, "12", true, true},
-        {{{"\\Device\\ttyS0", "COM1"}}, "1", false, true},
-        {{{"\\Device\\VCP0", "COM5"}}, "15", false, false},
-        {{{"\\Device\\VCP0", "COM15"}}, "1", false, false},
-        {{}, "3", false, false},
-    };
-    for (const auto& c : cases) {
-        FakeTable table;
-        table.serial = c.serial;
-        const std::string port = c.com_port;
-        const auto vcp = CheckVCP(table, port);
-        const auto any = CheckVCP1(table, port);
-        EXPECT_EQ(vcp, c.vcp_present ? std::nullopt
-                                     : std::optional<std::string>(
-                                           "COM " + port +
-                                           " port has disconnected. (VCP's disappearance)\r\n"
-                                           "QVTW is closed."))
-            << port;
-        EXPECT_EQ(any, c.any_present
-                           ? std::nullopt
-                           : std::optional<std::string>(
-                                 "COM" + port + " port has disconnected.\r\nQVTW is closed."))
-            << port;
-    }
-}
-
 }  // namespace
 }  // namespace qvt::startup
