@@ -1,7 +1,8 @@
-// Exact bytes of conversations with the simulated controller: replies, echo
-// modes, the program store, running programs and injected faults, in
-// controller time. (The load's conversation, the reply delay and the dropped
-// prompt are checked by the transfer and link tests that run on it.)
+// Exact bytes of conversations with the simulated controller that no other
+// test reads back: replies and errors, echo modes, the break point list,
+// listing ranges and injected faults, in controller time. (The program store,
+// its overflow, the load's conversation and a program stopped at a break point
+// are checked by the transfer, debug and window tests that run on it.)
 #include <gtest/gtest.h>
 
 #include "tests/core/sim/sim_harness.h"
@@ -57,7 +58,6 @@ TEST_P(ScriptTest, RepliesExactly) {
 }
 
 const Script kScripts[] = {
-    {"Ver", {}, {{"VER\r", "VER\r\n" + kVer}}},
     {"PrintAndErrors",
      {"A=5", "B$=\"hi\""},
      {{"PRINT 1+2*3;A*2;B$\r", "PRINT 1+2*3;A*2;B$\r\n710hi\r\n#"},
@@ -72,36 +72,12 @@ const Script kScripts[] = {
      {"10 A=1", "120 B=2", "BKP 120", "BKP 10"},
      {{"BKP 100\r", "BKP 100\r\nUndefined line number\r\n#"},
       {"BKP\r", "BKP\r\nPOINT1=   120\r\nPOINT2=    10\r\n#"}}},
-    {"LinesKeptSortedReplacedDeletedAndVerbatim",
-     {"30 C=3", "10 A=1", "20 B=2", "10   A=11", "30", "40 PRINT \"a'b#c\" ' note"},
-     {{"LIST 0 0\r", "LIST 0 0\r\n10\tA=11\r\n20\tB=2\r\n40\tPRINT \"a'b#c\" ' note\r\n#"}}},
     {"ListRanges",
      numbered(300),
      {{"LIST\r", listed("LIST", 10, 300)},
       {"LIST 0 20\r", listed("LIST 0 20", 10, 200)},
       {"LIST 290 5\r", listed("LIST 290 5", 290, 300)},
       {"LIST X\r", "LIST X\r\nSyntax error\r\n#"}}},
-    // Each line costs its text + 4 bytes.
-    {"OverflowRefusesTheLineAndKeepsTheRest",
-     {"10 A=1", "20 B=22"},
-     {{"30 C=3\r", "30 C=3\r\nProgram area is over flowed\r\n#"},
-      {"20 B=2\r", "20 B=2\r\n#"},  // replacing frees room
-      {"LIST\r", "LIST\r\n10\tA=1\r\n20\tB=2\r\n#"},
-      {"ECHO 2\r", "ECHO 2\r\n#"},
-      {"B=2\r", "Program area is over flowed\r\n"}},
-     {.program_area_bytes = 20}},
-    // While paused, commands work and come back to the break prompt; a trace
-    // runs the whole line; Ctrl-C before the prompt tells the host the break is over.
-    {"BreakPointPromptContinueTraceAndEdit",
-     {"10 A=1", "20 A=A+1 : A=A*1", "30 A=A+10", "40 PRINT A", "BKP 20"},
-     {{"RUN\r", "RUN\r\nBreak at 20\r\n#?"},
-      {"PRINT A\r", "PRINT A\r\n1\r\n#?"},
-      {"20 A=5\r", "20 A=5\r\nCan't Edit\r\n#?"},
-      {"NEW\r", "NEW\r\nCan't Edit\r\n#?"},
-      {"MON\r", "MON\r\nTasks:\tTask1[20]\r\n#?"},
-      {"t\r", "t\r\nTrace at 30\r\n#?"},
-      {"PRINT A\r", "PRINT A\r\n2\r\n#?"},
-      {"n\r", "n\r\n12\r\n\x03\r\n#"}}},
     // Faults: a delayed reply cancelled by Ctrl-A, every second prompt dropped.
     {"CtrlACancelsADelayedReply",
      {},
