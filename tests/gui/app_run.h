@@ -27,10 +27,9 @@ struct Home {
     void write(const std::string& name, const std::string& bytes) const {
         std::ofstream(path() / name, std::ios::binary) << bytes;
     }
-    // COM n names the pty; with usb_id the port also passes for a USB-RS one.
-    void link_port(int com, const std::string& device, const std::string& usb_id = "") const {
+    // COM n names the pty.
+    void link_port(int com, const std::string& device) const {
         std::filesystem::create_symlink(device, path() / "ports" / ("COM" + std::to_string(com)));
-        if (!usb_id.empty()) write("ports/COM" + std::to_string(com) + ".usb", usb_id + "\n");
     }
     QTemporaryDir dir;
 };
@@ -44,7 +43,6 @@ struct AppRun {
         app->start();
     }
     gui::MainWindow& main() { return app->main_window(); }
-    gui::TerminalView& view() { return app->main_window().view(); }
 
     ScriptedDialogs dialogs;
     gui::AppOptions options;
