@@ -1,8 +1,8 @@
 // Exact bytes of conversations with the simulated controller that no other
-// test reads back: replies and errors, echo modes, the break point list,
-// listing ranges and injected faults, in controller time. (The program store,
-// its overflow, the load's conversation and a program stopped at a break point
-// are checked by the transfer, debug and window tests that run on it.)
+// test reads back: replies and errors, echo modes, the break point list and
+// injected faults, in controller time. (The program store and its listing, its
+// overflow, the load's conversation and a program stopped at a break point are
+// checked by the transfer, debug and window tests that run on it.)
 #include <gtest/gtest.h>
 
 #include "tests/core/sim/sim_harness.h"
@@ -22,22 +22,6 @@ struct Script {
     std::vector<Step> steps;
     Options options = {};
 };
-
-// Lines "10 A=10" ... to "last A=last".
-std::vector<std::string> numbered(int last) {
-    std::vector<std::string> lines;
-    for (int n = 10; n <= last; n += 10)
-        lines.push_back(std::to_string(n) + " A=" + std::to_string(n));
-    return lines;
-}
-
-// LIST's reply for the lines of numbered() from first to last, after its echo.
-std::string listed(const std::string& command, int first, int last) {
-    std::string out = command + "\r\n";
-    for (int n = first; n <= last; n += 10)
-        out += std::to_string(n) + "\tA=" + std::to_string(n) + "\r\n";
-    return out + "#";
-}
 
 const std::string kVer = "KVB-68K Motion Controller Simulator  REV-2.05\r\n#";
 
@@ -72,12 +56,6 @@ const Script kScripts[] = {
      {"10 A=1", "120 B=2", "BKP 120", "BKP 10"},
      {{"BKP 100\r", "BKP 100\r\nUndefined line number\r\n#"},
       {"BKP\r", "BKP\r\nPOINT1=   120\r\nPOINT2=    10\r\n#"}}},
-    {"ListRanges",
-     numbered(300),
-     {{"LIST\r", listed("LIST", 10, 300)},
-      {"LIST 0 20\r", listed("LIST 0 20", 10, 200)},
-      {"LIST 290 5\r", listed("LIST 290 5", 290, 300)},
-      {"LIST X\r", "LIST X\r\nSyntax error\r\n#"}}},
     // Faults: a delayed reply cancelled by Ctrl-A, every second prompt dropped.
     {"CtrlACancelsADelayedReply",
      {},
