@@ -28,6 +28,13 @@
 
 namespace qvt::gui::headless {
 
+std::optional<int> to_int(std::string_view s) {
+    int v = 0;
+    auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (s.empty() || ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
+    return v;
+}
+
 namespace {
 
 constexpr const char* kUsageText =
@@ -83,13 +90,6 @@ struct Options {
     std::string log_file;
     bool help = false;
 };
-
-std::optional<int> to_int(std::string_view s) {
-    int v = 0;
-    auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
-    if (s.empty() || ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
-    return v;
-}
 
 std::optional<std::string> parse(int argc, char** argv, Options& o) {
     for (int i = 1; i < argc; ++i) {

@@ -19,6 +19,9 @@
 // gives up at once.
 #pragma once
 
+#include <optional>
+#include <string_view>
+
 namespace qvt::gui::headless {
 
 // The exit statuses.
@@ -27,6 +30,9 @@ inline constexpr int kRefused = 1;  // refused, timed out or aborted
 inline constexpr int kPortError = 2;
 inline constexpr int kFileError = 3;
 inline constexpr int kUsage = 64;
+
+// A whole decimal number and nothing else, as the command line's numbers are.
+std::optional<int> to_int(std::string_view text);
 
 // True when the arguments name a headless operation.
 bool requested(int argc, char** argv);

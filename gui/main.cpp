@@ -1,7 +1,6 @@
 // qvtw2k: the terminal for the KVB controllers.
 #include <QCoreApplication>
 #include <QMessageBox>
-#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -50,12 +49,7 @@ struct Options {
     bool help = false;
 };
 
-std::optional<int> to_int(std::string_view s) {
-    int v = 0;
-    auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
-    if (s.empty() || ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
-    return v;
-}
+using qvt::gui::headless::to_int;
 
 // Returns an error text, or nothing when the arguments make sense.
 std::optional<std::string> parse(int argc, char** argv, Options& options) {
