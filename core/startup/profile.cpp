@@ -205,7 +205,10 @@ void WriteProfile(IniFile& ini, ProfileValues& v, bool main_window_visible) {
     ini.set("BaudRate", "RadioGroup_Baud", std::to_string(v.baud_index));
 
     ini.set("Debug", "qvt_debug", v.qvt_debug);
-    ini.set("Web", "RefHost", v.reference_host);
+    // A profile that never named a host of its own stays as the Windows
+    // edition wrote it.
+    const bool own_host = !v.reference_host.empty() && v.reference_host != kDefaultReferenceHost;
+    if (own_host || ini.contains("Web", "RefHost")) ini.set("Web", "RefHost", v.reference_host);
     if (!v.session_log_on.empty()) {
         ini.set("SessionLog", "On", v.session_log_on);
         ini.set("SessionLog", "File", v.session_log_file);

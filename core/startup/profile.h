@@ -34,7 +34,8 @@
 //   "Editor1" : /usr/bin/xdg-open (the desktop's handler for the file; it returns
 //               at once, so a launch that waits for the editor ends at once).
 //   "RefHost" (section "Web", new here): the web command reference's host,
-//               kDefaultReferenceHost; the Settings dialog changes it.
+//               kDefaultReferenceHost; the Settings dialog changes it. Written
+//               only once it names another host or the profile has it already.
 // A profile written on Windows reads without harm: CR LF line ends are kept,
 // Shift-JIS bytes and Windows paths are carried through as they are.
 #pragma once

@@ -168,8 +168,7 @@ TEST(WriteProfile, NewFileHasEveryKeyInTableOrderAndAHiddenWindowKeepsForm3) {
               "ComboBox2=A\r\nComboBox1=500\r\nRadioGroup1=1\r\n"
               "0=A\r\n1=B(2)\r\n2=C\r\n3=\r\n4=\r\n5=\r\n6=\r\n7=\r\n8=\r\n9=\r\n\r\n"
               "[BaudRate]\r\nRadioGroup_Baud=1\r\n\r\n"
-              "[Debug]\r\nqvt_debug=0\r\n\r\n"
-              "[Web]\r\nRefHost=\r\n");
+              "[Debug]\r\nqvt_debug=0\r\n");
     EXPECT_EQ(v.form3_top, "10");
     EXPECT_EQ(v.form3_height, "600");
 
