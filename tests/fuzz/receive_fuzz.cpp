@@ -2,6 +2,8 @@
 // any pieces gives the same text to show and the same parser state as the
 // whole, and the shown text keeps the screen sound. Requests: exactly the
 // well-formed ones reach the program, each once, in order.
+#include <algorithm>
+
 #include "core/link/request_field.h"
 #include "tests/fuzz/fuzz_input.h"
 #include "tests/support/link_rig.h"
@@ -100,12 +102,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (code == "/X") line = "PRX " + argument;
         if (line.empty()) continue;
         // A line that fits the row and holds no control byte is typed as it
-        // is, unless the reply left an escape sequence open on the screen,
-        // which then takes the line's first bytes as its own.
-        while (!line.empty() && line.back() == ' ')
-            line.pop_back();
-        const bool plain =
-            line.size() < 80 && printable(line) && whole.find('\x1b') == std::string::npos;
+        // is, unless the reply left an escape sequence or half a double-byte
+        // character open on the screen, which then takes the line's first
+        // bytes as its own.
+        const bool open_state = std::any_of(whole.begin(), whole.end(), [](char c) {
+            return c == '\x1b' || static_cast<unsigned char>(c) >= 0x80;
+        });
+        const bool plain = line.size() < 80 && printable(line) && !open_state;
         expected.push_back(plain ? "enter " + line : "enter ?");
     }
     rig.pump.run_for(1000);
