@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <array>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/debug/debug_tools.h"
@@ -11,53 +11,40 @@ namespace qvt::test {
 namespace {
 
 struct DebugRig : ConsoleRig {
+    DebugRig() {
+        watch.date_time_text = [] { return std::string("D T"); };
+        watch.view.terminal_has_focus = [] { return true; };
+    }
     debug::DebugTools tools{{state, term, dialogue, dialogs, console.shell}};
+    debug::Watch& watch = tools.watch;
 };
 
-struct ClearCase {
-    const char* name;
-    std::array<bool, 4> boxes;
-    const char* command;
-};
-
-TEST(ClearOutputs, OkSendsTheMaskOfTheTickedBoxes) {
-    const ClearCase cases[] = {
-        {"all", {true, true, true, true}, "CLR_OUTP &H0F"},
-        {"CUnet only", {false, true, false, false}, "CLR_OUTP &H02"},
-        {"none", {false, false, false, false}, "CLR_OUTP &H00"},
+// The boxes are kept between openings, even when one ends in Cancel.
+TEST(ClearOutputs, OkSendsTheMaskOfTheTickedBoxesAndCancelNothing) {
+    DebugRig rig;
+    auto& dialog = rig.tools.clear_outputs;
+    const struct {
+        std::vector<std::pair<int, bool>> boxes;  // changed in this opening
+        bool ok;
+        const char* sent;
+    } openings[] = {
+        {{}, true, "CLR_OUTP &H0F\r"},
+        {{{0, false}, {2, false}, {3, false}}, true, "CLR_OUTP &H02\r"},
+        {{{1, false}}, false, ""},
+        {{}, true, "CLR_OUTP &H00\r"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        DebugRig rig;
-        auto& dialog = rig.tools.clear_outputs;
+    for (const auto& o : openings) {
+        rig.term.clear_sent();
         dialog.show_modal = [&] {
             dialog.FormActivate();
-            for (int area = 0; area < 4; ++area)
-                dialog.set_box(area, c.boxes[static_cast<std::size_t>(area)]);
-            EXPECT_EQ(dialog.command(), c.command);
-            return true;
+            for (const auto& [area, ticked] : o.boxes)
+                dialog.set_box(area, ticked);
+            return o.ok;
         };
         rig.tools.clr_outp();
         rig.pump.run_for(10);
-        EXPECT_EQ(rig.term.sent(), std::string(c.command) + "\r");
+        EXPECT_EQ(rig.term.sent(), o.sent);
     }
-}
-
-TEST(ClearOutputs, BoxesAreRememberedAcrossOpeningsAndCancelSendsNothing) {
-    DebugRig rig;
-    auto& dialog = rig.tools.clear_outputs;
-    dialog.show_modal = [&] {
-        dialog.set_box(0, false);
-        return false;
-    };
-    rig.tools.clr_outp();
-    dialog.show_modal = [&] {
-        dialog.FormActivate();
-        return true;
-    };
-    rig.tools.clr_outp();
-    rig.pump.run_for(10);
-    EXPECT_EQ(rig.term.sent(), "CLR_OUTP &H0E\r");
 }
 
 struct TaskCase {
@@ -75,10 +62,6 @@ TEST(TaskList, ListsEveryEntryAfterTheFirstTab) {
          "MON\r\nX[9]\tTask2[100]\tTask3[200]\r\n#",
          "MON\rLIST 100 1\rLIST 200 1\rLIST 0 20\r\r",
          {"\r\n", "100\tL100\tTask2\r\n", "200\tL200\tTask3\r\n"}},
-        {"one entry",
-         "MON\r\nTasks:\tTask1[120]\r\n#",
-         "MON\rLIST 120 1\rLIST 0 20\r\r",
-         {"\r\n", "120\tL120\tTask1\r\n"}},
         {"M, N and O dropped from names",
          "MON\r\nTasks:\tMOTOR No 1[7]\r\n#",
          "MON\rLIST 7 1\rLIST 0 20\r\r",
@@ -107,18 +90,240 @@ TEST(TaskList, ListsEveryEntryAfterTheFirstTab) {
     }
 }
 
-TEST(TaskList, ShowsTheLinesOfTheSimulatedControllersTasks) {
+TEST(Watch, EachPollSendsTheChosenCommandAndShowsFaceDateAndReply) {
+    struct Case {
+        int print_index;
+        const char* variable;
+        bool task_mon;
+        const char* sent;
+    };
+    const Case cases[] = {{0, "  A ", false, "PRINT A\r"},
+                          {1, "A", false, "PRX A\r"},
+                          {2, "A", false, "PRA A\r"},
+                          {0, " ", true, "MON\r"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.sent);
+        DebugRig rig;
+        rig.answer_with_prompt();
+        rig.watch.set_print_index(c.print_index);
+        rig.watch.set_variable(c.variable);
+        rig.watch.set_task_mon(c.task_mon);
+        rig.watch.Button4Click();
+        rig.pump.run_for(99);
+        EXPECT_EQ(rig.term.sent(), "");
+        rig.pump.run_for(1000);
+        EXPECT_EQ(rig.term.sent(), c.sent);
+        const std::string line(c.sent, std::string(c.sent).size() - 1);
+        EXPECT_EQ(rig.watch.memo(), "(^O^)/~ D T\r\n#" + line + "\r\n#");
+        EXPECT_EQ(rig.state.watch_mode, 0);  // without Repeat a watch is one poll
+    }
+}
+
+// Bytes arriving at given times; the limit is 2000 ms from the last one.
+TEST(Watch, WaitEndsAtAPromptAfterALineFeedAndTimesOutAfterSilence) {
+    using Arrivals = std::vector<std::pair<int, std::string>>;
+    struct Case {
+        const char* name;
+        Arrivals arrivals;
+        bool prompt;
+    };
+    const Case cases[] = {
+        {"value, CR LF, prompt", {{0, "5\r\n#"}}, true},
+        {"prompt inside the value", {{0, "5#"}}, false},
+        {"prompt after CR alone", {{0, "5\r#"}}, false},
+        {"a slow reply keeps the wait alive", {{1500, "1"}, {3000, "2"}, {4900, "\r\n#"}}, true},
+        {"silence after the last byte", {{1500, "1"}, {3600, "\r\n#"}}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DebugRig rig;
+        for (const auto& [at, bytes] : c.arrivals)
+            rig.term.deliver_at(at, bytes);
+        std::string reply;
+        EXPECT_EQ(rig.watch.Watch_Wait_Prompt(2000, reply), c.prompt);
+    }
+}
+
+TEST(Watch, RepeatPollsAtTheIntervalAndStopsAtATimeout) {
+    const std::pair<const char*, int> intervals[] = {{"50", 1000}, {"250", 250}, {"abc", 1000}};
+    for (const auto& [text, ms] : intervals) {
+        SCOPED_TRACE(text);
+        DebugRig rig;
+        std::vector<Millis> polls;
+        rig.term.set_line_responder([&](const std::string& line, Millis now) {
+            polls.push_back(now);
+            if (polls.size() <= 11) rig.term.deliver(line + "\r\n#");
+        });
+        rig.watch.set_variable("A");
+        rig.watch.set_repeat(true);
+        rig.watch.set_interval(text);
+        rig.watch.Button4Click();
+        rig.pump.run_for(100 + 13 * (ms + 10) + 2000);
+        ASSERT_EQ(polls.size(), 12u);
+        EXPECT_EQ(polls[0], 100);
+        EXPECT_EQ(polls[1] - polls[0], ms + 10);  // the 10 ms tail read, then the interval
+        EXPECT_EQ(rig.watch.memo(), debug::kWatchTimeout);
+        EXPECT_EQ(rig.state.watch_mode, 0);
+    }
+}
+
+// Start keeps the variable list most recent first without duplicates.
+TEST(Watch, StartListsTheVariableAndAClickOnTheMainWindowStopsTheWatch) {
     DebugRig rig;
+    rig.answer_with_prompt();
+    rig.watch.set_repeat(true);
+    const std::pair<const char*, std::vector<std::string>> steps[] = {
+        {"X", {"X"}}, {"X", {"X"}}, {" X", {"X"}}, {"Y", {"Y", "X"}}, {"X", {"X", "Y"}}};
+    for (const auto& [variable, list] : steps) {
+        rig.watch.set_variable(variable);
+        rig.watch.Button4Click();
+        EXPECT_EQ(rig.watch.variable_list(), list) << variable;
+    }
+    rig.pump.run_for(500);
+    EXPECT_EQ(rig.state.watch_mode, 1);
+    rig.watch.FormDeactivate();
+    rig.term.clear_sent();
+    rig.pump.run_for(5000);
+    EXPECT_EQ(rig.term.sent(), "");
+    EXPECT_EQ(rig.state.watch_mode, 0);
+    EXPECT_EQ(rig.watch.status_text(0), "Stop");
+    EXPECT_TRUE(rig.shell().menu_enabled(console::MenuItem::VariableWatch1));
+}
+
+// The debug tools serve the console's operations and the receive handler,
+// as in the program.
+struct BpRig : DebugRig {
+    BpRig() {
+        router.provide(static_cast<console::DebugOperations&>(tools));
+        bp().keys = &console.keyboard;
+        term.OnComm = [this] { receive.PDQComm1Comm(); };
+        term.set_RThreshold(1);
+    }
+    debug::BreakPoints& bp() { return tools.break_points; }
+    std::vector<std::string> rows() {
+        std::vector<std::string> out;
+        for (const auto& row : bp().rows())
+            out.push_back(row.confirmed ? row.text : "~" + row.text);
+        return out;
+    }
+    void program(std::initializer_list<const char*> lines) {
+        std::string reply;
+        for (const char* line : lines)
+            dialogue.CommOut(line, reply);
+    }
+    link::ReceiveProcessor receive{state, term, console.receive_hooks};
+};
+
+std::vector<std::string> rows_with(std::vector<std::string> first) {
+    first.resize(8, "~");
+    return first;
+}
+
+struct SetCase {
+    const char* name;
+    const char* screen;
+    int sel_start, sel_length;
+    const char* sent;
+    std::vector<std::string> rows;
+};
+
+TEST(BreakPoints, SetTakesTheLineUnderTheCursorOrTheSelectionOnce) {
+    const SetCase cases[] = {
+        {"listing line", "#LIST\r\n120\tB=2\r\n", 0, 0, "BKP 0\rBKP 120\rBKP\rBKP\r",
+         rows_with({"   120"})},
+        {"selection", "#LIST\r\nx 10 y\r\n", 9, 2, "BKP 0\rBKP 10\rBKP\rBKP\r",
+         rows_with({"    10"})},
+        {"a line without a blank", "#LIST\r\n120\r\n", 0, 0, "BKP 0\rBKP\rBKP\r", rows_with({})},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        BpRig rig;
+        rig.attach_sim();
+        rig.program({"10 A=1", "120 B=2"});
+        for (int pass = 0; pass < 2; ++pass) {  // a second Set adds nothing new
+            rig.screen(std::string("\x1b[2J\x1b[H") + c.screen, 2, 1);
+            rig.term.set_SelStart(c.sel_start);
+            rig.term.set_SelLength(c.sel_length);
+            rig.term.clear_sent();
+            rig.bp().Button10Click();
+            EXPECT_EQ(rig.term.sent(), c.sent);
+            EXPECT_EQ(rig.rows(), c.rows);
+        }
+        EXPECT_TRUE(rig.dialogs.messages().empty());
+        EXPECT_TRUE(rig.bp().bkp_group_enabled());
+    }
+}
+
+struct ReadCase {
+    const char* name;
+    std::vector<std::string> replies;  // to each "BKP" in turn, the last repeated
+    std::vector<std::string> rows;
+    const char* message;
+};
+
+TEST(BreakPoints, ReadBackFillsRowsInOrderOnlyWhenTwoReadsAgree) {
+    const std::string two = "BKP\r\nPOINT1=   120\r\nPOINT2=    10\r\n#";
+    std::vector<std::string> disagreeing;
+    for (int i = 0; i < 12; ++i)
+        disagreeing.push_back("BKP\r\n" + std::to_string(i) + "\r\n#");
+    std::vector<std::string> five_then_agree(disagreeing.begin(), disagreeing.begin() + 10);
+    five_then_agree.push_back(two);
+    const ReadCase cases[] = {
+        {"rows in order", {two}, rows_with({"   120", "    10"}), nullptr},
+        {"six disagreeing pairs", disagreeing, rows_with({}), debug::kRepliesDisagree},
+        {"five disagreeing pairs", five_then_agree, rows_with({"   120", "    10"}), nullptr},
+        {"no answer", {""}, rows_with({}), debug::kNoCurrent},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        BpRig rig;
+        std::size_t reads = 0;
+        rig.term.set_line_responder([&](const std::string& line, Millis) {
+            if (line != "BKP") return rig.term.deliver(line + "\r\n#");
+            rig.term.deliver(c.replies[std::min(reads++, c.replies.size() - 1)]);
+        });
+        rig.bp().Button3Click();
+        EXPECT_EQ(rig.rows(), c.rows);
+        EXPECT_EQ(rig.dialogs.last_text(), c.message ? c.message : "");
+        if (c.message == debug::kRepliesDisagree) {
+            EXPECT_EQ(reads, 12u);
+        }
+    }
+}
+
+TEST(BreakPoints, BreakPromptOpensTheWindowWhichTracesContinuesAndClosesOnCtrlC) {
+    BpRig rig;
     rig.attach_sim();
-    std::string reply;
-    for (const char* line : {"10 TASK 2, *A", "20 TASK 3, *B", "30 END", "100 *A: WAIT 200",
-                             "110 GOTO *A", "200 *B: WAIT 300", "210 GOTO *B", "RUN"})
-        rig.dialogue.CommOut(line, reply);
-    rig.pump.run_for(50);
-    rig.term.clear_disp_log();
-    rig.tools.MonList();
-    EXPECT_EQ(rig.term.disp_log(), (std::vector<std::string>{"\r\n", "100\t*A: WAIT 200\tTask2\r\n",
-                                                             "200\t*B: WAIT 300\tTask3\r\n"}));
+    rig.program({"10 A=0", "20 A=A+1", "30 PRINT A", "40 END", "BKP 20"});
+    rig.state.term_mode = 1;  // RUN as typed on the terminal
+    rig.term.set_Output("RUN\r");
+    rig.pump.run_for(100);
+    auto& bp = rig.bp();
+    ASSERT_TRUE(bp.visible());
+    EXPECT_TRUE(bp.break_ticked());
+    EXPECT_EQ(rig.rows(), rows_with({"    20"}));
+    EXPECT_FALSE(bp.request_close());  // refused at the break prompt
+    EXPECT_TRUE(bp.visible());
+
+    const struct {
+        void (debug::BreakPoints::*click)();
+        const char* sent;
+        bool stops_again;
+    } steps[] = {{&debug::BreakPoints::Button15Click, "t\r", true},
+                 {&debug::BreakPoints::Button7Click, "n\r", false}};
+    for (const auto& step : steps) {
+        rig.term.clear_sent();
+        (bp.*step.click)();
+        EXPECT_EQ(rig.term.sent(), step.sent);
+        // A trace has stopped again within its pause; a continue has not.
+        EXPECT_EQ(bp.cont_enabled(), step.stops_again);
+        EXPECT_EQ(bp.trace_enabled(), step.stops_again);
+        rig.pump.run_for(100);
+        EXPECT_EQ(bp.break_ticked(), step.stops_again);
+        EXPECT_EQ(bp.visible(), step.stops_again);  // the program's end sends Ctrl-C
+    }
+    EXPECT_EQ(rig.state.term_mode, 0);
+    EXPECT_TRUE(rig.dialogs.messages().empty());
 }
 
 }  // namespace
