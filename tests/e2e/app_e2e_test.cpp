@@ -19,12 +19,6 @@ struct AppRun {
     QString err;
 };
 
-QProcessEnvironment base_env(const QString& home) {
-    auto env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QVTW2K_HOME"), home);
-    return env;
-}
-
 AppRun run_app(const QStringList& args, const QProcessEnvironment& env) {
     QProcess p;
     p.setProcessEnvironment(env);
@@ -41,36 +35,24 @@ AppRun run_app(const QStringList& args, const QProcessEnvironment& env) {
     return r;
 }
 
-TEST(App, WithoutADisplayItSaysHowToGetOne) {
-    QTemporaryDir home;
-    auto env = base_env(home.path());
-    env.remove(QStringLiteral("DISPLAY"));
-    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    const AppRun r = run_app({QStringLiteral("--com"), QStringLiteral("5")}, env);
-    EXPECT_EQ(r.status, 2);
-    EXPECT_TRUE(r.err.contains(QStringLiteral("no display"))) << r.err.toStdString();
-    EXPECT_TRUE(r.err.contains(QStringLiteral("xvfb-run"))) << r.err.toStdString();
-    EXPECT_TRUE(r.err.contains(QStringLiteral("QT_QPA_PLATFORM=offscreen")));
-}
-
-TEST(App, RequestWithoutARunningInstanceFailsClearly) {
-    QTemporaryDir home;
-    const AppRun r =
-        run_app({QStringLiteral("--request"), QStringLiteral("/T 100")}, base_env(home.path()));
-    EXPECT_EQ(r.status, 1);
-    EXPECT_TRUE(r.err.contains(QStringLiteral("no running QVTW2K instance")))
-        << r.err.toStdString();
-}
-
-TEST(App, RequestTypesTheLineAndSendsIt) {
+TEST(App, WithoutADisplayOrAnInstanceItSaysWhatToDoElseARequestIsSent) {
     QTemporaryDir home;
     qvt::test::PtyPeer peer;
     // Without stop-at-connect the line stays silent until the request.
     std::ofstream(home.filePath(QStringLiteral("qvtw2k.INI")).toStdString())
         << "[Comport]\r\nquit_connecting=0\r\n";
-    auto env = base_env(home.path());
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QVTW2K_HOME"), home.path());
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(name));
+    const AppRun bare = run_app({QStringLiteral("--com"), QStringLiteral("5")}, env);
+    EXPECT_EQ(bare.status, 2);
+    for (const char* text : {"no display", "xvfb-run", "QT_QPA_PLATFORM=offscreen"})
+        EXPECT_TRUE(bare.err.contains(QString::fromLatin1(text))) << bare.err.toStdString();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    const AppRun alone = run_app({QStringLiteral("--request"), QStringLiteral("/T 100")}, env);
+    EXPECT_EQ(alone.status, 1);
+    EXPECT_TRUE(alone.err.contains(QStringLiteral("no running QVTW2K instance")));
     QProcess app;
     app.setProcessEnvironment(env);
     app.setProcessChannelMode(QProcess::ForwardedChannels);

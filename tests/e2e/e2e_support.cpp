@@ -1,6 +1,5 @@
 #include "tests/e2e/e2e_support.h"
 
-#include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
 #include <sys/resource.h>
@@ -9,7 +8,6 @@
 
 #include <QElapsedTimer>
 #include <QProcessEnvironment>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -17,18 +15,9 @@
 
 namespace qvt::test {
 
-double process_cpu_ms() {
+double cpu_ms(bool waited_children) {
     rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    auto ms = [](const timeval& tv) {
-        return static_cast<double>(tv.tv_sec) * 1000.0 + static_cast<double>(tv.tv_usec) / 1000.0;
-    };
-    return ms(usage.ru_utime) + ms(usage.ru_stime);
-}
-
-double waited_children_cpu_ms() {
-    rusage usage{};
-    getrusage(RUSAGE_CHILDREN, &usage);
+    getrusage(waited_children ? RUSAGE_CHILDREN : RUSAGE_SELF, &usage);
     auto ms = [](const timeval& tv) {
         return static_cast<double>(tv.tv_sec) * 1000.0 + static_cast<double>(tv.tv_usec) / 1000.0;
     };
@@ -130,10 +119,7 @@ bool SimProcess::start(const QStringList& args, int timeout_ms) {
             const QByteArray line = process_.readLine().trimmed();
             const auto at = line.indexOf("/dev/");
             if (at >= 0) {
-                QByteArray path = line.mid(at);
-                const auto space = path.indexOf(' ');
-                if (space >= 0) path.truncate(space);
-                pty_ = path.toStdString();
+                pty_ = line.mid(at).split(' ').front().toStdString();
                 return true;
             }
             continue;

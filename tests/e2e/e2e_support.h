@@ -8,12 +8,11 @@
 
 namespace qvt::test {
 
-// Milliseconds of CPU (user + system) this process has used so far.
-double process_cpu_ms();
+// Milliseconds of CPU (user + system) this process has used so far, or the
+// children it has waited for.
+double cpu_ms(bool waited_children = false);
 // The same for a running child, from /proc (10 ms steps); -1 when it is gone.
 double child_cpu_ms(qint64 pid);
-// Milliseconds of CPU of the children this process has waited for.
-double waited_children_cpu_ms();
 // True when process pid has path open (one of its descriptors names it).
 bool has_open(qint64 pid, const std::string& path);
 
