@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <fstream>
+#include <sstream>
 
 #include "tests/e2e/e2e_support.h"
 
@@ -37,31 +38,37 @@ void spit(const QString& path, const std::string& text) {
     std::ofstream(path.toStdString(), std::ios::binary) << text;
 }
 
-// The program's options over real ptys; the data files' round trip is the core's.
+const char* const kKinds[][3] = {
+    {"Q2K", "--load", "--save"}, {"P2K", "--pload", "--psave"}, {"MBK", "--mload", "--msave"}};
+
 TEST(Headless, BackupRestoredIntoAFreshControllerListsTheSame) {
     QTemporaryDir dir;
     const QString d = dir.path() + '/';
     spit(d + "in.Q2K",
          "*START: A=1\r\nPRINT \"\x83"
          "e\x83X\x83g\"\r\nGOTO *START\r\n");
+    spit(d + "in.P2K", "PNT 1 10 20 30 40\r\nPNT 7 -1 0 0 +5\r\n");
+    spit(d + "in.MBK", "MB001 5 ab?cd\r\nMB020 1 x\r\n");
     qvt::test::SimProcess first, second;
     ASSERT_TRUE(first.start());
     ASSERT_TRUE(second.start());
-    const QString port1 = QString::fromStdString(first.pty());
-    const QString port2 = QString::fromStdString(second.pty());
-    Result r = qvtw2k(first.home(), {"--port", port1, "--load", d + "in.Q2K", "--yes"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    r = qvtw2k(first.home(), {"--port", port1, "--save", d + "a.Q2K"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    r = qvtw2k(second.home(), {"--port", port2, "--load", d + "a.Q2K", "--yes"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    r = qvtw2k(second.home(), {"--port", port2, "--save", d + "b.Q2K"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_FALSE(slurp(d + "a.Q2K").empty());
-    EXPECT_EQ(slurp(d + "a.Q2K"), slurp(d + "b.Q2K"));
+    for (const auto& kind : kKinds) {
+        const QString ext = kind[0], port1 = QString::fromStdString(first.pty());
+        const QString port2 = QString::fromStdString(second.pty());
+        Result r = qvtw2k(first.home(), {"--port", port1, kind[1], d + "in." + ext, "--yes"});
+        ASSERT_EQ(r.status, 0) << r.err;
+        r = qvtw2k(first.home(), {"--port", port1, kind[2], d + "a." + ext});
+        ASSERT_EQ(r.status, 0) << r.err;
+        r = qvtw2k(second.home(), {"--port", port2, kind[1], d + "a." + ext, "--yes"});
+        ASSERT_EQ(r.status, 0) << r.err;
+        r = qvtw2k(second.home(), {"--port", port2, kind[2], d + "b." + ext});
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_FALSE(slurp(d + "a." + ext).empty()) << kind[0];
+        EXPECT_EQ(slurp(d + "a." + ext), slurp(d + "b." + ext)) << kind[0];
+    }
 }
 
-TEST(Headless, ExitStatusSaysWhatWentWrongAndSendPrintsTheReplyAndLogs) {
+TEST(Headless, ExitStatusSaysWhatWentWrong) {
     QTemporaryDir dir;
     const QString d = dir.path() + '/';
     spit(d + "old.Q2K", "A=1\r\n");
@@ -92,11 +99,18 @@ TEST(Headless, ExitStatusSaysWhatWentWrongAndSendPrintsTheReplyAndLogs) {
     }
     EXPECT_EQ(slurp(d + "old.Q2K"), "A=1\r\n");
     EXPECT_FALSE(QFile::exists(d + "x.Q2K"));
+}
 
-    const Result r = qvtw2k(sim.home(), {"--port", port, "--send", "VER", "--log", d + "line.log"});
+TEST(Headless, SendPrintsTheReplyAndTheLogReadsBack) {
+    QTemporaryDir dir;
+    qvt::test::SimProcess sim;
+    ASSERT_TRUE(sim.start());
+    const QString log = dir.path() + "/line.log";
+    const Result r = qvtw2k(
+        sim.home(), {"--port", QString::fromStdString(sim.pty()), "--send", "VER", "--log", log});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("REV-2.05"), std::string::npos) << r.out;
-    const std::string text = slurp(d + "line.log");
+    const std::string text = slurp(log);
     EXPECT_NE(text.find(" TX \"\\x01\"\n"), std::string::npos) << text;
     EXPECT_NE(text.find(" TX \"VER\\r\"\n"), std::string::npos) << text;
     EXPECT_NE(text.find(" RX \"VER\\r\\nKVB-68K"), std::string::npos) << text;
