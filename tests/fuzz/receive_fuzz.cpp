@@ -108,6 +108,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const bool open_state = std::any_of(whole.begin(), whole.end(), [](char c) {
             return c == '\x1b' || static_cast<unsigned char>(c) >= 0x80;
         });
+        while (!line.empty() && line.back() == ' ')
+            line.pop_back();  // the row's text ends at its last character
         const bool plain = line.size() < 80 && printable(line) && !open_state;
         expected.push_back(plain ? "enter " + line : "enter ?");
     }
