@@ -83,6 +83,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     qvt::link::RequestField field(rig.state, rig.term, rig.pump, rig.dialogs, hooks);
     std::vector<std::string> expected;
     std::string current;
+    bool open_state = std::any_of(whole.begin(), whole.end(), [](char c) {
+        return c == '\x1b' || static_cast<unsigned char>(c) >= 0x80;
+    });
     for (const auto& text : requests) {
         field.MaskEdit1Change(text);
         if (text.size() < 2 || text.find_first_of("\r\n") != std::string::npos) continue;
@@ -102,16 +105,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (code == "/X") line = "PRX " + argument;
         if (line.empty()) continue;
         // A line that fits the row and holds no control byte is typed as it
-        // is, unless the reply left an escape sequence or half a double-byte
-        // character open on the screen, which then takes the line's first
-        // bytes as its own.
-        const bool open_state = std::any_of(whole.begin(), whole.end(), [](char c) {
-            return c == '\x1b' || static_cast<unsigned char>(c) >= 0x80;
-        });
+        // is, unless the reply (or a line typed before) left an escape sequence or half a
+        // double-byte character open on the screen, which then takes the line's first bytes as its
+        // own.
         while (!line.empty() && line.back() == ' ')
             line.pop_back();  // the row's text ends at its last character
         const bool plain = line.size() < 80 && printable(line) && !open_state;
         expected.push_back(plain ? "enter " + line : "enter ?");
+        // A line typed with such bytes leaves the screen as open for the next.
+        open_state = open_state || !printable(line);
     }
     rig.pump.run_for(1000);
     QVT_FUZZ_CHECK(!field.request_pending());
