@@ -132,20 +132,27 @@ void Dialogue::CommOut(const std::string& line, std::string& reply) {
 }
 
 void Dialogue::Wait_Prompt() {
+    Wait_Prompt(nullptr);
+}
+
+bool Dialogue::Wait_Prompt(const std::uint8_t* abort_flag) {
     TransferModeGuard guard(state_);
     LineStart line;
-    read_bytes_until([&](char c) {
-        if (c == kLf) {
-            line.saw_lf();
-        } else if (c == kCr) {
-            line.saw_cr();
-        } else if (c == kPrompt) {
-            return line.at_line_start();
-        } else {
-            line.saw_other();
-        }
-        return false;
-    });
+    const ReadEnd end = read_bytes_until(
+        [&](char c) {
+            if (c == kLf) {
+                line.saw_lf();
+            } else if (c == kCr) {
+                line.saw_cr();
+            } else if (c == kPrompt) {
+                return line.at_line_start();
+            } else {
+                line.saw_other();
+            }
+            return false;
+        },
+        {-1, abort_flag});
+    return end == ReadEnd::Complete;
 }
 
 void Dialogue::Wait_Prompt1() {

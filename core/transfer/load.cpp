@@ -97,9 +97,9 @@ void ProgramLoad::Load68k() {
         scope.show_progress("Load Program", file, "Loading...");
         d_.term.set_Output("NEW\r");
         d_.dialogue.CommOutBufferWiatZero();
-        d_.dialogue.Wait_Prompt();
+        scope.wait_prompt();
         d_.term.set_Output("ECHO 2\r");
-        d_.dialogue.Wait_Prompt();
+        scope.wait_prompt();
         d_.term.set_InputLen(1);
 
         processed_ = 0;

@@ -100,10 +100,9 @@ void TransferScope::show_progress(const std::string& caption, const std::string&
 }
 
 bool TransferScope::wait_prompt() {
-    if (!aborted()) {
-        d_.dialogue.Wait_Prompt();
-        return true;
-    }
+    // Abort also ends a wait for a prompt that never comes; the controller
+    // then gets the limited wait every aborted transfer gives it.
+    if (!aborted() && d_.dialogue.Wait_Prompt(&d_.state.abort_request)) return true;
     return d_.dialogue.TWait_Prompt(kAbortedWaitSeconds);
 }
 

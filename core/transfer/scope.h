@@ -76,7 +76,7 @@ class TransferScope {
                        const std::string& label);
     // Abort pressed or a time-out met.
     bool aborted() const { return d_.state.abort_request != 0; }
-    // The prompt, without limit; limited once aborted. False: none came.
+    // The prompt, without limit until Abort, then limited. False: none came.
     bool wait_prompt();
     // The read loop's limits for this transfer: Abort ends a read at once.
     link::ReadLimits limits() const { return {-1, &d_.state.abort_request}; }

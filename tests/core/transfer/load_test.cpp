@@ -158,6 +158,21 @@ TEST(Load, AbortInMidFileStillClosesAndRenumbers) {
     EXPECT_TRUE(in_order(rig.term.sent(), {last, " \r \r", " \r \r", "ECHO\r\r", "RENUM 10\r"}));
 }
 
+// A controller that never gives the prompt after NEW: Abort still ends the load.
+TEST(Load, AbortEndsAWaitForAPromptThatNeverComes) {
+    TransferRig rig;
+    rig.term.set_responder([&](const std::string& chunk, Millis) {
+        if (chunk.find("NEW\r") == std::string::npos) rig.term.deliver("\r\n#");
+    });
+    rig.pump.post_at(rig.pump.now_ms() + 5000, [&] { rig.progress().Button1Click(); });
+    rig.prg_file = rig.dir.write("in.Q2K", "A=1\r\n");
+    rig.state.file_preselected = 1;
+    rig.transfers.load.Load68k();
+    EXPECT_EQ(rig.transfers.load.last_result(), "Aborted");
+    EXPECT_EQ(rig.state.transfer_mode, 0);
+    EXPECT_TRUE(rig.progress().main_window_enabled());
+}
+
 TEST(Load, UnreadableFileOrCancelTouchesNothing) {
     TransferRig rig;
     rig.attach_sim();
