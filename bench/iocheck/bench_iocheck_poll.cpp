@@ -26,23 +26,7 @@ constexpr int kBaud = 115200;
 constexpr int kWarmUpMs = 500;
 constexpr int kMeasureMs = 3000;
 
-class CountingControl : public gui::QtTerminalControl {
-  public:
-    using QtTerminalControl::QtTerminalControl;
-    std::string Input() override {
-        std::string got = QtTerminalControl::Input();
-        received += got.size();
-        return got;
-    }
-    void set_Output(const std::string& bytes) override {
-        sent += bytes.size();
-        ++commands;
-        QtTerminalControl::set_Output(bytes);
-    }
-    std::uint64_t received = 0;
-    std::uint64_t sent = 0;
-    std::uint64_t commands = 0;
-};
+using bench::CountingControl;
 
 class QuietDialogs : public platform::Dialogs {
   public:

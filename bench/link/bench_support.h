@@ -6,6 +6,7 @@
 
 #include <QProcess>
 #include <QTemporaryDir>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -17,6 +18,25 @@
 #include "posix/port_table.h"
 
 namespace qvt::bench {
+
+// The Qt control, counting the bytes each way and the writes (one a command).
+class CountingControl : public gui::QtTerminalControl {
+  public:
+    using QtTerminalControl::QtTerminalControl;
+    std::string Input() override {
+        std::string got = QtTerminalControl::Input();
+        received += got.size();
+        return got;
+    }
+    void set_Output(const std::string& bytes) override {
+        sent += bytes.size();
+        ++commands;
+        QtTerminalControl::set_Output(bytes);
+    }
+    std::uint64_t received = 0;
+    std::uint64_t sent = 0;
+    std::uint64_t commands = 0;
+};
 
 inline double cpu_ms() {
     rusage usage{};

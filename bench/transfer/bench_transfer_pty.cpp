@@ -30,21 +30,7 @@ double ms_since(Clock::time_point t0) {
     return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
 }
 
-class CountingControl : public gui::QtTerminalControl {
-  public:
-    using QtTerminalControl::QtTerminalControl;
-    std::string Input() override {
-        std::string got = QtTerminalControl::Input();
-        received += got.size();
-        return got;
-    }
-    void set_Output(const std::string& bytes) override {
-        sent += bytes.size();
-        QtTerminalControl::set_Output(bytes);
-    }
-    std::uint64_t received = 0;
-    std::uint64_t sent = 0;
-};
+using bench::CountingControl;
 
 // One controller on its pty with the program's session wired to it.
 struct Rig {
