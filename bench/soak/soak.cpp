@@ -153,12 +153,7 @@ class Soak {
 
         // A load cut off by a lost line or a wait that never ends (the user
         // closes the program) leaves the controller in load mode, where every
-        // command becomes a program line; the user takes it out as the
-        // load's closing sequence would have.
-        if (sim_->hung_up() || cut_off_) {
-            sim_->reconnect({});
-            sim_->feed("ECHO\r", rig_.pump.now_ms());
-        }
+        // command becomes a program line; the next transfer must notice.
         // A new connection with this run's fault; what the last run left on
         // the line is gone.
         sim_->reconnect(fault.options);
@@ -222,7 +217,6 @@ class Soak {
         const std::string after = held(op);
         const std::string sent = rig_.term.sent().substr(sent_before);
         const bool completed = outcome == "Completed";
-        cut_off_ = outcome.find("waits for ever") != std::string::npos;
         if (is_save(op)) {
             const std::string file = read_file(path);
             const std::string expected = op == Op::ProgramSave ? program_as_file(after) : after;
@@ -285,7 +279,6 @@ class Soak {
     test::TransferRig rig_;
     kvb::sim::Controller* sim_ = nullptr;
     int current_ = -1;
-    bool cut_off_ = false;
 };
 
 }  // namespace

@@ -135,11 +135,13 @@ void Dialogue::Wait_Prompt() {
     Wait_Prompt(nullptr);
 }
 
-bool Dialogue::Wait_Prompt(const std::uint8_t* abort_flag) {
+bool Dialogue::Wait_Prompt(const std::uint8_t* abort_flag, std::string* seen) {
+    constexpr std::size_t kSeenBytes = 256;
     TransferModeGuard guard(state_);
     LineStart line;
     const ReadEnd end = read_bytes_until(
         [&](char c) {
+            if (seen != nullptr && seen->size() < kSeenBytes) *seen += c;
             if (c == kLf) {
                 line.saw_lf();
             } else if (c == kCr) {

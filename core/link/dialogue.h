@@ -59,8 +59,9 @@ class Dialogue {
     void CommOutBufferWiatZero();
     // Waits for "#" after CR or LF; what arrives is discarded. No time limit.
     void Wait_Prompt();
-    // The same, ended early once *abort_flag is non-zero; false then.
-    bool Wait_Prompt(const std::uint8_t* abort_flag);
+    // The same, ended early once *abort_flag is non-zero; false then. With
+    // seen, the first bytes before the prompt (the echo) are kept there.
+    bool Wait_Prompt(const std::uint8_t* abort_flag, std::string* seen = nullptr);
     // Waits for "#" or ">" after CR or LF and shows what arrived after the
     // echo. No time limit.
     void Wait_Prompt1();

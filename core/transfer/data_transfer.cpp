@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <exception>
+#include <stdexcept>
 
 #include "core/transfer/file_dialog.h"
 #include "core/transfer/qfile.h"
@@ -52,6 +53,7 @@ constexpr int kAfterStopMs = 250;
 // After "q" the controller drops what its listing still held; its prompt is
 // not awaited, the closing carriage return asks for a fresh one.
 constexpr int kAfterQuitMs = 1000;
+constexpr std::size_t kMaxEchoBytes = 64;
 
 std::optional<std::int32_t> to_int(std::string_view text) {
     if (!text.empty() && text[0] == '+') text.remove_prefix(1);
@@ -123,7 +125,11 @@ void DataListingParser::feed(std::string_view data) {
                 }
                 [[fallthrough]];
             default:
-                if (started_) line_ += c;
+                if (started_) {
+                    line_ += c;
+                } else if (echo_.size() < kMaxEchoBytes) {
+                    echo_ += c;
+                }
                 after_lf_ = false;
                 break;
         }
@@ -181,13 +187,19 @@ void DataTransfer::Save() {
                                          if (count % 10 == 0) d_.pump.process_pending();
                                      },
                                  });
-        d_.dialogue.read_until(
+        const link::ReadEnd end = d_.dialogue.read_until(
             [&](std::string_view data) {
                 scope.count_block(data.size());
                 parser.feed(data);
                 return !parser.running();
             },
             scope.limits());
+        // A bare prompt is no empty table: the file stays as it is.
+        if (end == link::ReadEnd::Complete && !scope.aborted() &&
+            !echoes(parser.echo(), kind_.list_command)) {
+            scope.leave_load_mode();
+            throw std::runtime_error(not_echoed(kind_.list_command));
+        }
         if (scope.aborted()) {
             d_.term.set_Output("q");
             d_.dialogue.msDelay(kAfterQuitMs);
@@ -310,9 +322,12 @@ void DataTransfer::Load() {
         if (record_history_) record_history_(kind_.load_action, name);
 
         scope.show_progress(kind_.load_title, name, "Loading...");
-        d_.term.set_Output(kind_.clear_command);
-        d_.dialogue.CommOutBufferWiatZero();
-        scope.wait_prompt();
+        // Not echoed, the command cleared nothing and is a program line now;
+        // nothing more is sent that would join it.
+        if (!scope.send_echoed(kind_.clear_command)) {
+            scope.leave_load_mode();
+            throw std::runtime_error(not_echoed(kind_.clear_command));
+        }
 
         while (!in.eof()) {
             const std::string line = in.read_line();

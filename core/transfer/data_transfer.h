@@ -84,11 +84,14 @@ class DataListingParser {
     bool running() const { return running_; }
     // -1 before the echo ended, then the lines after it (empty ones too).
     long count() const { return count_; }
+    // The start of the first line, the echo of the command.
+    const std::string& echo() const { return echo_; }
 
   private:
     bool answers_pauses_;
     Sinks sinks_;
     std::string line_;
+    std::string echo_;
     bool after_lf_ = false;
     bool started_ = false;
     bool running_ = true;

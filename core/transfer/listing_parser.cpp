@@ -87,6 +87,7 @@ void ListingParser::feed(char c) {
 }
 
 void ListingParser::keep(char c) {
+    if (first_line_ && echo_.size() < kMaxFileLine) echo_ += c;
     const std::size_t limit = tab_ == std::string::npos ? kMaxFileLine : tab_ + 1 + kMaxFileLine;
     if (buffer_.size() < limit) buffer_ += c;
 }

@@ -51,6 +51,8 @@ class ListingParser {
     bool running() const { return running_; }
     std::uint32_t lines_written() const { return written_; }
     bool abort_sent() const { return abort_sent_; }
+    // The start of the first line, the echo of the command.
+    const std::string& echo() const { return echo_; }
 
     // Bytes held for the current line; bounded whatever the listing.
     std::size_t held_bytes() const { return buffer_.capacity(); }
@@ -62,6 +64,7 @@ class ListingParser {
 
     Sinks sinks_;
     std::string buffer_;
+    std::string echo_;
     std::size_t tab_ = std::string::npos;  // the line's first TAB in buffer_
     bool after_lf_ = false;
     bool after_cr_ = false;

@@ -95,9 +95,13 @@ void ProgramLoad::Load68k() {
         if (record_history_) record_history_("LOAD", file);
 
         scope.show_progress("Load Program", file, "Loading...");
-        d_.term.set_Output("NEW\r");
-        d_.dialogue.CommOutBufferWiatZero();
-        scope.wait_prompt();
+        // Not echoed, NEW cleared nothing and is a program line now, like
+        // the revision query before it; out of load mode, NEW clears them
+        // with the rest.
+        if (!scope.send_echoed("NEW\r")) {
+            scope.leave_load_mode();
+            scope.send_echoed("NEW\r");
+        }
         d_.term.set_Output("ECHO 2\r");
         scope.wait_prompt();
         d_.term.set_InputLen(1);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <stdexcept>
 
 #include "core/transfer/file_dialog.h"
 #include "core/transfer/listing_parser.h"
@@ -14,6 +15,7 @@ namespace {
 
 constexpr int kAfterListingMs = 500;
 constexpr int kBeforeClosingListMs = 1000;
+const std::string kList = "LIST 0 0\r";
 
 }  // namespace
 
@@ -42,7 +44,7 @@ void ProgramSave::Save68k() {
         if (record_history_) record_history_("SAVE", file);
 
         scope.show_progress("Save Program", file, "Saving...");
-        d_.term.set_Output("LIST 0 0\r");
+        d_.term.set_Output(kList);
         d_.dialogue.CommOutBufferWiatZero();
 
         ListingParser parser({
@@ -64,6 +66,11 @@ void ProgramSave::Save68k() {
                 return !parser.running();
             },
             scope.limits());
+        // A bare prompt is no empty program: the file stays as it is.
+        if (end == link::ReadEnd::Complete && !scope.aborted() && !echoes(parser.echo(), kList)) {
+            scope.leave_load_mode();
+            throw std::runtime_error(not_echoed(kList));
+        }
         if (end == link::ReadEnd::Aborted) {
             // Abort acts at once, also on a silent line: the listing stops
             // here and the controller is asked for its prompt.

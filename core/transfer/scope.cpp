@@ -16,7 +16,24 @@ namespace {
 
 constexpr int kAfterStopMs = 250;
 
+// "LIST" of "LIST 0 0\r": what an echo shows of the command whatever it
+// made of the blanks.
+std::string command_word(std::string_view command) {
+    return std::string(command.substr(0, command.find_first_of(" \r")));
+}
+
 }  // namespace
+
+bool echoes(std::string_view first_line, const std::string& command) {
+    return first_line.find(command_word(command)) != std::string_view::npos;
+}
+
+std::string not_echoed(const std::string& command) {
+    return "the controller did not echo \"" + command.substr(0, command.find('\r')) +
+           "\". A load that was cut off may have left it in load mode, where it took the "
+           "command as a program line; ECHO was sent to end load mode. Check the end of the "
+           "program and try again.";
+}
 
 bool SaveTarget::open(const TransferDeps& d, const FileDialogOptions& options, std::string& file,
                       const std::string& offered) {
@@ -99,11 +116,23 @@ void TransferScope::show_progress(const std::string& caption, const std::string&
     transfer_mode_.emplace(d_.state);
 }
 
-bool TransferScope::wait_prompt() {
+bool TransferScope::wait_prompt(std::string* seen) {
     // Abort also ends a wait for a prompt that never comes; the controller
     // then gets the limited wait every aborted transfer gives it.
-    if (!aborted() && d_.dialogue.Wait_Prompt(&d_.state.abort_request)) return true;
+    if (!aborted() && d_.dialogue.Wait_Prompt(&d_.state.abort_request, seen)) return true;
     return d_.dialogue.TWait_Prompt(kAbortedWaitSeconds);
+}
+
+bool TransferScope::send_echoed(const std::string& command) {
+    d_.term.set_Output(command);
+    d_.dialogue.CommOutBufferWiatZero();
+    std::string seen;
+    return !wait_prompt(&seen) || aborted() || echoes(seen, command);
+}
+
+void TransferScope::leave_load_mode() {
+    d_.term.set_Output("ECHO\r");
+    wait_prompt();
 }
 
 void TransferScope::finish(const std::string& result, const char* caption) {

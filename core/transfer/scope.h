@@ -20,6 +20,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/link/dialogue.h"
 #include "core/transfer/atomic_file.h"
@@ -33,6 +34,12 @@ inline constexpr int kAbortedWaitSeconds = 2;
 
 // Frees the line of the windows that poll it, before a file is chosen.
 void clear_the_line(const TransferHooks& hooks);
+
+// What went wrong when a command was not echoed and load mode was ended, for
+// the transfer's message.
+std::string not_echoed(const std::string& command);
+// Whether a reply's first line holds the echo of command.
+bool echoes(std::string_view first_line, const std::string& command);
 
 // The file a save writes into. open() runs the save dialog unless the name
 // was preselected (a cancelled dialog leaves the name as it was) and opens
@@ -77,7 +84,15 @@ class TransferScope {
     // Abort pressed or a time-out met.
     bool aborted() const { return d_.state.abort_request != 0; }
     // The prompt, without limit until Abort, then limited. False: none came.
-    bool wait_prompt();
+    // With seen, what came before the prompt is kept there (see Wait_Prompt).
+    bool wait_prompt(std::string* seen = nullptr);
+    // Sends a command and waits for its prompt; false when the controller
+    // did not echo it (a prompt came, no abort). A cut-off load can leave the
+    // controller in load mode (ECHO 2), where it takes every command as a
+    // program line and answers with a bare prompt.
+    bool send_echoed(const std::string& command);
+    // "ECHO", which ends load mode, and its prompt.
+    void leave_load_mode();
     // The read loop's limits for this transfer: Abort ends a read at once.
     link::ReadLimits limits() const { return {-1, &d_.state.abort_request}; }
     // The result box, the dialog down, transfer_mode given back, a carriage

@@ -123,5 +123,54 @@ TEST(DataTransfer, SaveClearLoadSaveGivesTheSameFile) {
     }
 }
 
+// A load cut off by a lost line leaves the controller in load mode, where
+// every command becomes a program line. A save must not take the bare prompt
+// for an empty listing and replace the file, nor a point or MBK load go on
+// with data it did not clear; all end load mode, and the program load clears
+// the stray lines with the program it replaces.
+TEST(DataTransfer, ControllerLeftInLoadMode) {
+    struct Case {
+        const char* name;
+        void (*run)(TransferRig&);
+        std::string TransferRig::*file;
+        std::string content;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"program save", [](TransferRig& r) { r.transfers.save.Save68k(); }, &TransferRig::prg_file,
+         "old\r\n", "did not echo \"LIST 0 0\""},
+        {"point save", [](TransferRig& r) { r.transfers.points.Save(); }, &TransferRig::pnt_file,
+         "old\r\n", "did not echo \"PLS -1\""},
+        {"MBK save", [](TransferRig& r) { r.transfers.mbk.Save(); }, &TransferRig::mbk_file,
+         "old\r\n", "did not echo \"S_MBK -1\""},
+        {"point load", [](TransferRig& r) { r.transfers.points.Load(); }, &TransferRig::pnt_file,
+         "PNT 2 1 2 3 4\r\n", "did not echo \"NEWP\""},
+        {"MBK load", [](TransferRig& r) { r.transfers.mbk.Load(); }, &TransferRig::mbk_file,
+         "MB002 1 x\r\n", "did not echo \"NEWM\""},
+        {"program load", [](TransferRig& r) { r.transfers.load.Load68k(); }, &TransferRig::prg_file,
+         "B=2\r\n", "Completed"},
+    };
+    for (const auto& c : cases) {
+        TransferRig rig;
+        auto& sim = rig.attach_sim();
+        rig.enter_program({"10 A=1", "PNT 1 5 6 7 8", "MB001 1 a", "ECHO 2"});
+        const std::string points = sim.point_table(), banks = sim.mbk_data();
+        rig.*c.file = rig.dir.write("f", c.content);
+        rig.state.file_preselected = 1;
+        c.run(rig);
+        EXPECT_NE(rig.dialogs.last_text().find(c.message), std::string::npos) << c.name;
+        EXPECT_EQ(rig.state.transfer_mode, 0) << c.name;
+        const std::string listing = rig.list_program();  // answered: out of load mode
+        if (c.message == "Completed") {
+            EXPECT_EQ(listing, "10\tB=2\r\n") << c.name;
+            continue;
+        }
+        EXPECT_EQ(ScratchDir::read(rig.*c.file), c.content) << c.name;
+        EXPECT_EQ(listing.find("10\tA=1\r\n"), 0u) << c.name;
+        EXPECT_EQ(sim.point_table(), points) << c.name;
+        EXPECT_EQ(sim.mbk_data(), banks) << c.name;
+    }
+}
+
 }  // namespace
 }  // namespace qvt::test
