@@ -32,7 +32,8 @@
 // Shift-JIS pair split across two writes is completed by the second. Control
 // bytes other than CR, LF, TAB, BS and ESC, and DEL, are not shown. A lead
 // byte followed by a byte that cannot be a trail byte is shown as a
-// single-width cell, and the second byte is then taken on its own.
+// single-width cell, and the second byte is then taken on its own; a cursor
+// setter called while a lead waits shows it the same way, where it arrived.
 #pragma once
 
 #include <cstdint>
@@ -129,6 +130,7 @@ class Screen {
     // Grid operations; all keep double-width pairs whole.
     void put_run(const char* p, const char* end);
     void put_double(char lead, char trail);
+    void settle_lead();
     void put_text_line(std::string_view line);
     void erase_cells(int row, int from, int to);  // inclusive, clamped
     void erase_rows(int from, int to);            // inclusive

@@ -107,7 +107,19 @@ void Screen::resize(int columns, int rows) {
     ++generation_;
 }
 
+// A lead byte still waiting for its trail belongs where it arrived: the
+// cursor moved away from it ends the wait, and it is shown alone there, as
+// before a byte that cannot be a trail, not in front of what comes next.
+void Screen::settle_lead() {
+    if (pending_lead_ < 0) return;
+    const char lead = static_cast<char>(pending_lead_);
+    pending_lead_ = -1;
+    put_run(&lead, &lead + 1);
+    ++generation_;
+}
+
 void Screen::set_cursor_row(int row) {
+    settle_lead();
     const int old = cursor_row_;
     move_cursor(row, cursor_column_);
     if (cursor_row_ != old) {
@@ -117,6 +129,7 @@ void Screen::set_cursor_row(int row) {
 }
 
 void Screen::set_cursor_column(int column) {
+    settle_lead();
     const int old = cursor_column_;
     move_cursor(cursor_row_, column);
     if (cursor_column_ != old) ++generation_;
