@@ -11,7 +11,6 @@ namespace {
 constexpr char kCr = '\r';
 constexpr char kLf = '\n';
 constexpr int kCtrlZ = 0x1A;
-constexpr std::size_t kBlock = 64 * 1024;
 
 bool blank(char c) {
     return static_cast<unsigned char>(c) <= 0x20;
@@ -86,9 +85,9 @@ void QFileReader::close() {
 int QFileReader::peek() {
     if (pos_ < buf_.size()) return static_cast<unsigned char>(buf_[pos_]);
     if (at_end_ || file_ == nullptr) return -1;
-    buf_.resize(kBlock);
-    const std::size_t n = std::fread(buf_.data(), 1, kBlock, file_);
-    if (n < kBlock && std::ferror(file_) != 0) {
+    buf_.resize(block_);
+    const std::size_t n = std::fread(buf_.data(), 1, block_, file_);
+    if (n < block_ && std::ferror(file_) != 0) {
         buf_.clear();
         throw std::runtime_error("Read error");
     }
@@ -118,7 +117,7 @@ std::string QFileReader::read_line() {
             if (peek() == kLf) advance();
             break;
         }
-        if (line.size() < kMaxLineBytes) {
+        if (line.size() < max_line_) {
             line += static_cast<char>(c);
         } else {
             ++skipped_;

@@ -26,6 +26,7 @@
 namespace qvt::transfer {
 
 inline constexpr std::size_t kMaxLineBytes = 64 * 1024;
+inline constexpr std::size_t kReadBlockBytes = 64 * 1024;
 
 // Blanks and control bytes removed at both ends.
 std::string trim_blank(std::string_view text);
@@ -41,6 +42,9 @@ std::string remove_extension(const std::string& path);
 class QFileReader {
   public:
     QFileReader() = default;
+    // Smaller blocks and line limits bring a test to the edges with small
+    // files; the program reads with the defaults. Both at least 1.
+    QFileReader(std::size_t block, std::size_t max_line) : block_(block), max_line_(max_line) {}
     ~QFileReader();
     QFileReader(const QFileReader&) = delete;
     QFileReader& operator=(const QFileReader&) = delete;
@@ -63,6 +67,8 @@ class QFileReader {
     int peek();
     void advance() { ++pos_; }
 
+    std::size_t block_ = kReadBlockBytes;
+    std::size_t max_line_ = kMaxLineBytes;
     std::FILE* file_ = nullptr;
     std::string buf_;
     std::size_t pos_ = 0;

@@ -1,7 +1,8 @@
 // The program-file reader against a plain model of its rules: lines end at
 // CR LF, CR or LF, a Ctrl-Z ends the file, a line beyond the limit keeps its
-// start and counts the rest as skipped. A filler in front moves the fuzzed
-// bytes across the reader's block boundary and past the line limit.
+// start and counts the rest as skipped. Small blocks and line limits, chosen
+// by the input, put the block boundaries and the limit inside the fuzzed
+// bytes (a CR at the end of a block, its LF at the start of the next).
 #include <unistd.h>
 
 #include <filesystem>
@@ -18,14 +19,14 @@ struct Line {
     bool operator==(const Line&) const = default;
 };
 
-std::vector<Line> model(std::string_view bytes) {
+std::vector<Line> model(std::string_view bytes, std::size_t max_line) {
     bytes = bytes.substr(0, bytes.find('\x1a'));
     std::vector<Line> out;
     std::size_t at = 0;
     while (at < bytes.size()) {
         const auto end = std::min(bytes.find_first_of("\r\n", at), bytes.size());
         const auto length = end - at;
-        const auto kept = std::min<std::size_t>(length, qvt::transfer::kMaxLineBytes);
+        const auto kept = std::min(length, max_line);
         out.push_back({std::string(bytes.substr(at, kept)), length - kept});
         at = end;
         if (at < bytes.size() && bytes[at] == '\r') ++at;
@@ -45,14 +46,13 @@ std::string scratch_file() {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     qvt::fuzz::Input in(data, size);
-    const std::uint8_t fill_choice = in.byte();
-    const std::size_t fill = fill_choice & 0x80 ? std::size_t{fill_choice & 0x7fu} * 520 : 0;
-    const char filler = (in.byte() & 1) != 0 ? '\x81' : 'A';
-    const std::string bytes = std::string(fill, filler) + std::string(in.rest());
+    const std::size_t block = 1 + in.byte() % 64;
+    const std::size_t max_line = 1 + in.byte();
+    const std::string bytes(in.rest());
 
     static const std::string path = scratch_file();
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-    qvt::transfer::QFileReader reader;
+    qvt::transfer::QFileReader reader(block, max_line);
     QVT_FUZZ_CHECK(reader.open(path));
     std::vector<Line> got;
     while (!reader.eof()) {
@@ -61,6 +61,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         QVT_FUZZ_CHECK(got.size() <= bytes.size());
     }
     reader.close();
-    QVT_FUZZ_CHECK(got == model(bytes));
+    QVT_FUZZ_CHECK(got == model(bytes, max_line));
     return 0;
 }
