@@ -1,0 +1,110 @@
+// The break-point window's reading of the controller's list on any replies,
+// each arriving in pieces: every read ends by its "#" or its limit and sends
+// only "BKP"; the rows are filled only from a reply read twice alike, each
+// what row_of_reply_line makes of its line; replies that never agree end in
+// the message after six pairs; transfer_mode is free again afterwards.
+#include "core/console/line_parse.h"
+#include "core/console/main_shell.h"
+#include "core/debug/break_points.h"
+#include "tests/fuzz/fuzz_input.h"
+#include "tests/support/link_rig.h"
+
+namespace debug = qvt::debug;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    qvt::fuzz::Input in(data, size);
+    const std::uint8_t seed = in.byte();
+    const qvt::platform::Millis pace = in.byte();  // ms between pieces
+    std::vector<std::string_view> replies;         // one per "BKP", NUL between them
+    while (!in.empty() && replies.size() < 14)
+        replies.push_back(in.until_nul());
+
+    qvt::test::LinkRig rig;
+    qvt::console::MainShell shell(rig.state, rig.term, rig.pump, rig.dialogs);
+    debug::BreakPoints bp({rig.state, rig.term, rig.dialogue, rig.dialogs, shell});
+
+    // A reply arrives up to its "#", within the limit: later bytes would only
+    // be dropped after the read, or reach the next one as program output does.
+    const auto arriving = [&](std::string_view reply) {
+        std::vector<std::string_view> out;
+        for (const auto piece : qvt::fuzz::pieces(reply, seed)) {
+            if (static_cast<qvt::platform::Millis>(out.size()) * pace >= 2000) break;
+            out.push_back(piece);
+            if (piece.find('#') != std::string_view::npos) break;
+        }
+        return out;
+    };
+    // What each read must give: the text up to "#" without "?", trimmed, once
+    // the "#" came; and how long it takes, with the 100 ms that follow.
+    std::vector<std::string> expected;
+    std::vector<qvt::platform::Millis> took;
+    for (const auto reply : replies) {
+        const auto got = arriving(reply);
+        const bool complete = !got.empty() && got.back().find('#') != std::string_view::npos;
+        std::string text;
+        for (const char c : reply.substr(0, complete ? reply.find('#') : 0))
+            if (c != '?') text += c;
+        expected.push_back(complete ? qvt::console::trim_blanks(text) : "");
+        took.push_back(
+            (complete ? pace * static_cast<qvt::platform::Millis>(got.size() - 1) : 2000) + 100);
+    }
+    std::size_t sent = 0;
+    rig.term.set_line_responder([&](const std::string& line, qvt::platform::Millis now) {
+        QVT_FUZZ_CHECK(line == "BKP");
+        if (sent++ >= replies.size()) return;
+        qvt::platform::Millis at = now;
+        for (const auto piece : arriving(replies[sent - 1])) {
+            rig.term.deliver_at(at, std::string(piece));
+            at += pace;
+        }
+    });
+    const qvt::platform::Millis start = rig.pump.now_ms();
+    bp.FormShow();
+
+    QVT_FUZZ_CHECK(rig.state.transfer_mode == 0);
+    QVT_FUZZ_CHECK(rig.term.sent().size() == 4 * sent);
+    const auto result = [&](std::size_t k) { return k < expected.size() ? expected[k] : ""; };
+    // The first read decides whether the list is read at all; then pairs.
+    std::string message, memo = result(0);
+    std::size_t reads = 1;
+    bool filled = false;
+    if (memo.empty()) {
+        message = debug::kNoCurrentAtShow;
+    } else if (memo.find("POINT") != std::string::npos) {
+        for (int disagreed = 0; !filled && message.empty();) {
+            const std::string first = result(reads++);
+            if (first.empty()) {
+                message = debug::kNoCurrent;
+                break;
+            }
+            filled = first == result(reads++);
+            if (filled) memo = first;
+            if (!filled && ++disagreed == 6) message = debug::kRepliesDisagree;
+        }
+    }
+    qvt::platform::Millis elapsed = 0;
+    for (std::size_t k = 0; k < reads; ++k)
+        elapsed += k < took.size() ? took[k] : 2100;
+    QVT_FUZZ_CHECK(rig.pump.now_ms() - start == elapsed);
+    QVT_FUZZ_CHECK(sent == reads);
+    QVT_FUZZ_CHECK(rig.dialogs.last_text() == message);
+    QVT_FUZZ_CHECK(bp.memo() == memo);
+    // Line 0 of the list is the echo; lines 1 to 8 fill the rows.
+    std::vector<std::string> lines(1);
+    for (std::size_t i = 0; i < memo.size(); ++i) {
+        if (memo[i] != '\r' && memo[i] != '\n') {
+            lines.back() += memo[i];
+        } else if (memo[i] == '\n' || i + 1 == memo.size() || memo[i + 1] != '\n') {
+            lines.emplace_back();
+        }
+    }
+    for (std::size_t k = 0; k < debug::kBreakRows; ++k) {
+        const auto& row = bp.rows()[k];
+        const std::string want =
+            filled && k + 1 < lines.size() ? debug::row_of_reply_line(lines[k + 1]) : "";
+        QVT_FUZZ_CHECK(row.text == want && row.confirmed == !want.empty());
+        QVT_FUZZ_CHECK(row.text.size() <= 6 &&
+                       row.text.find_first_of("\r\n#?") == std::string::npos);
+    }
+    return 0;
+}
