@@ -39,11 +39,13 @@ int decimal(const std::string& text) {
     std::size_t pos = 0;
     if (!text.empty() && (text[0] == '-' || text[0] == '+')) pos = 1;
     if (pos == text.size()) throw BadReply();
-    long value = 0;
+    // 64 bits on every system: a long has 32 on Windows, where 1L << 31 is
+    // negative and made every reply read as the smallest int.
+    std::int64_t value = 0;
     for (; pos < text.size(); ++pos) {
         const char c = text[pos];
         if (c < '0' || c > '9') throw BadReply();
-        value = std::min(value * 10 + (c - '0'), 1L << 31);
+        value = std::min<std::int64_t>(value * 10 + (c - '0'), std::int64_t{1} << 31);
     }
     return static_cast<int>(text[0] == '-' ? -value : value);
 }
