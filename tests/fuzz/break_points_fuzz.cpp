@@ -7,7 +7,7 @@
 #include "core/console/main_shell.h"
 #include "core/debug/break_points.h"
 #include "tests/fuzz/fuzz_input.h"
-#include "tests/support/link_rig.h"
+#include "tests/fuzz/reused_link.h"
 
 namespace debug = qvt::debug;
 
@@ -19,8 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     while (!in.empty() && replies.size() < 14)
         replies.push_back(in.until_nul());
 
-    qvt::test::LinkRig rig;
-    qvt::console::MainShell shell(rig.state, rig.term, rig.pump, rig.dialogs);
+    auto& rig = qvt::fuzz::reused_link();
+    static qvt::console::MainShell shell(rig.state, rig.term, rig.pump, rig.dialogs);
     debug::BreakPoints bp({rig.state, rig.term, rig.dialogue, rig.dialogs, shell});
 
     // A reply arrives up to its "#", within the limit: later bytes would only

@@ -6,7 +6,7 @@
 // "Data Input Error".
 #include "core/iocheck/io_checker.h"
 #include "tests/fuzz/fuzz_input.h"
-#include "tests/support/link_rig.h"
+#include "tests/fuzz/reused_link.h"
 
 using qvt::platform::Millis;
 
@@ -39,9 +39,11 @@ std::optional<int> value_of(std::string_view reply) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     qvt::fuzz::Input in(data, size);
     const std::uint8_t seed = in.byte();
-    const Millis pace = 8 * in.byte();       // ms between pieces
-    const std::size_t answered = in.byte();  // reads first answered with the bank's number
-    std::vector<std::string_view> replies;   // then one per read, NUL between them
+    const Millis pace = 8 * in.byte();  // ms between pieces
+    // Reads first answered with the bank's number: the activation's 48 and a
+    // pass of the polling at most, as more would only repeat that pass.
+    const std::size_t answered = in.byte() % 52;
+    std::vector<std::string_view> replies;  // then one per read, NUL between them
     while (!in.empty() && replies.size() < 64)
         replies.push_back(in.until_nul());
 
@@ -49,8 +51,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto bank = [](std::size_t k) {
         return k < 24 ? k : k < 48 ? k + 24 : 24 + (k - 48) % 3;
     };
-    qvt::test::LinkRig rig;
-    qvt::iocheck::IoChecker checker({rig.state, rig.term, rig.pump, rig.dialogue});
+    auto& rig = qvt::fuzz::reused_link();
+    // Opened again for each input, as a user opens the window again: the
+    // activation starts it afresh.
+    static qvt::iocheck::IoChecker checker({rig.state, rig.term, rig.pump, rig.dialogue});
     std::vector<Millis> sent_at;
     std::vector<std::optional<int>> values;  // what each read that ended must give
     Millis took = 0;                         // the last read's time
@@ -80,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     });
     Millis stopped_at = 0;
     checker.show_modal = [&] {
-        rig.pump.post([&] { checker.FormActivate(); });
+        checker.FormActivate();
         while (checker.open() && !checker.stopped())
             rig.pump.wait_for_event(-1);
         stopped_at = rig.pump.now_ms();

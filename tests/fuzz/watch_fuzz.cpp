@@ -6,7 +6,7 @@
 #include "core/console/main_shell.h"
 #include "core/debug/watch.h"
 #include "tests/fuzz/fuzz_input.h"
-#include "tests/support/link_rig.h"
+#include "tests/fuzz/reused_link.h"
 
 using qvt::platform::Millis;
 
@@ -19,8 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool task_mon = (flags & 1) != 0;
     const bool repeat = (flags & 2) != 0;
 
-    qvt::test::LinkRig rig;
-    qvt::console::MainShell shell(rig.state, rig.term, rig.pump, rig.dialogs);
+    auto& rig = qvt::fuzz::reused_link();
+    static qvt::console::MainShell shell(rig.state, rig.term, rig.pump, rig.dialogs);
     qvt::debug::Watch watch({rig.state, rig.term, rig.dialogue, rig.dialogs, shell});
     watch.date_time_text = [] { return std::string("D T"); };
     watch.set_variable(task_mon ? "" : "A");
@@ -69,5 +69,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QVT_FUZZ_CHECK((rig.state.watch_mode != 0) == goes_on);
     QVT_FUZZ_CHECK(watch.timer_active() == goes_on);
     QVT_FUZZ_CHECK(watch.status_text(0) == (goes_on ? "Active" : "Stop"));
+    // What the poll left unread arrives and is dropped before the next input.
+    watch.Quit_Watch();
+    rig.pump.run_until(at);
+    rig.term.set_InBufferCount(0);
     return 0;
 }
