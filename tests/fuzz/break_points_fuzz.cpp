@@ -10,12 +10,13 @@
 #include "tests/fuzz/reused_link.h"
 
 namespace debug = qvt::debug;
+using qvt::platform::Millis;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     qvt::fuzz::Input in(data, size);
     const std::uint8_t seed = in.byte();
-    const qvt::platform::Millis pace = in.byte();  // ms between pieces
-    std::vector<std::string_view> replies;         // one per "BKP", NUL between them
+    const Millis pace = in.byte();          // ms between pieces
+    std::vector<std::string_view> replies;  // one per "BKP", NUL between them
     while (!in.empty() && replies.size() < 14)
         replies.push_back(in.until_nul());
 
@@ -28,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto arriving = [&](std::string_view reply) {
         std::vector<std::string_view> out;
         for (const auto piece : qvt::fuzz::pieces(reply, seed)) {
-            if (static_cast<qvt::platform::Millis>(out.size()) * pace >= 2000) break;
+            if (static_cast<Millis>(out.size()) * pace >= 2000) break;
             out.push_back(piece);
             if (piece.find('#') != std::string_view::npos) break;
         }
@@ -36,67 +37,61 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     };
     // What each read must give: the text up to "#" without "?", trimmed, once
     // the "#" came; and how long it takes, with the 100 ms that follow.
-    std::vector<std::string> expected;
-    std::vector<qvt::platform::Millis> took;
+    std::vector<std::pair<std::string, Millis>> expected;
     for (const auto reply : replies) {
         const auto got = arriving(reply);
         const bool complete = !got.empty() && got.back().find('#') != std::string_view::npos;
         std::string text;
         for (const char c : reply.substr(0, complete ? reply.find('#') : 0))
             if (c != '?') text += c;
-        expected.push_back(complete ? qvt::console::trim_blanks(text) : "");
-        took.push_back(
-            (complete ? pace * static_cast<qvt::platform::Millis>(got.size() - 1) : 2000) + 100);
+        const Millis took = complete ? pace * static_cast<Millis>(got.size() - 1) : 2000;
+        expected.emplace_back(qvt::console::trim_blanks(text), took + 100);
     }
     std::size_t sent = 0;
-    rig.term.set_line_responder([&](const std::string& line, qvt::platform::Millis now) {
+    rig.term.set_line_responder([&](const std::string& line, Millis now) {
         QVT_FUZZ_CHECK(line == "BKP");
-        if (sent++ >= replies.size()) return;
-        qvt::platform::Millis at = now;
-        for (const auto piece : arriving(replies[sent - 1])) {
-            rig.term.deliver_at(at, std::string(piece));
-            at += pace;
+        for (const auto piece : arriving(sent < replies.size() ? replies[sent] : "")) {
+            rig.term.deliver_at(now, std::string(piece));
+            now += pace;
         }
+        ++sent;
     });
-    const qvt::platform::Millis start = rig.pump.now_ms();
+    const Millis start = rig.pump.now_ms();
     bp.FormShow();
 
-    QVT_FUZZ_CHECK(rig.state.transfer_mode == 0);
-    QVT_FUZZ_CHECK(rig.term.sent().size() == 4 * sent);
-    const auto result = [&](std::size_t k) { return k < expected.size() ? expected[k] : ""; };
     // The first read decides whether the list is read at all; then pairs.
-    std::string message, memo = result(0);
-    std::size_t reads = 1;
+    std::size_t reads = 0;
+    Millis elapsed = 0;
+    const auto read = [&] {
+        const std::size_t k = reads++;
+        elapsed += k < expected.size() ? expected[k].second : 2100;
+        return k < expected.size() ? expected[k].first : std::string();
+    };
+    std::string message, memo = read();
     bool filled = false;
-    if (memo.empty()) {
-        message = debug::kNoCurrentAtShow;
-    } else if (memo.find("POINT") != std::string::npos) {
-        for (int disagreed = 0; !filled && message.empty();) {
-            const std::string first = result(reads++);
-            if (first.empty()) {
-                message = debug::kNoCurrent;
-                break;
-            }
-            filled = first == result(reads++);
-            if (filled) memo = first;
-            if (!filled && ++disagreed == 6) message = debug::kRepliesDisagree;
+    if (memo.empty()) message = debug::kNoCurrentAtShow;
+    for (int disagreed = 0;
+         memo.find("POINT") != std::string::npos && !filled && message.empty();) {
+        const std::string first = read();
+        if (first.empty()) {
+            message = debug::kNoCurrent;
+        } else if ((filled = first == read())) {
+            memo = first;
+        } else if (++disagreed == 6) {
+            message = debug::kRepliesDisagree;
         }
     }
-    qvt::platform::Millis elapsed = 0;
-    for (std::size_t k = 0; k < reads; ++k)
-        elapsed += k < took.size() ? took[k] : 2100;
     QVT_FUZZ_CHECK(rig.pump.now_ms() - start == elapsed);
-    QVT_FUZZ_CHECK(sent == reads);
-    QVT_FUZZ_CHECK(rig.dialogs.last_text() == message);
-    QVT_FUZZ_CHECK(bp.memo() == memo);
-    // Line 0 of the list is the echo; lines 1 to 8 fill the rows.
+    QVT_FUZZ_CHECK(sent == reads && rig.term.sent().size() == 4 * sent);
+    QVT_FUZZ_CHECK(rig.state.transfer_mode == 0);
+    QVT_FUZZ_CHECK(rig.dialogs.last_text() == message && bp.memo() == memo);
+    // Line 0 of the list is the echo; lines 1 to 8 fill the rows. CR, LF and
+    // CR LF each end a line.
     std::vector<std::string> lines(1);
     for (std::size_t i = 0; i < memo.size(); ++i) {
-        if (memo[i] != '\r' && memo[i] != '\n') {
-            lines.back() += memo[i];
-        } else if (memo[i] == '\n' || i + 1 == memo.size() || memo[i + 1] != '\n') {
-            lines.emplace_back();
-        }
+        if (memo[i] == '\r' && i + 1 < memo.size() && memo[i + 1] == '\n') continue;
+        if (memo[i] == '\r' || memo[i] == '\n') lines.emplace_back();
+        if (memo[i] != '\r' && memo[i] != '\n') lines.back() += memo[i];
     }
     for (std::size_t k = 0; k < debug::kBreakRows; ++k) {
         const auto& row = bp.rows()[k];
