@@ -28,9 +28,9 @@ std::optional<int> value_of(std::string_view reply) {
         text.find_first_not_of("0123456789", sign ? 1U : 0U) != std::string::npos) {
         return std::nullopt;
     }
-    long v = 0;
+    std::int64_t v = 0;
     for (const char c : text.substr(sign ? 1U : 0U))
-        v = std::min(v * 10 + (c - '0'), 1L << 31);
+        v = std::min<std::int64_t>(v * 10 + (c - '0'), std::int64_t{1} << 31);
     return static_cast<int>(text[0] == '-' ? -v : v);
 }
 
@@ -94,11 +94,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     QVT_FUZZ_CHECK(!checker.open() && checker.panel6() == "Data Input Error");
     QVT_FUZZ_CHECK(!values.empty() && !values.back() && stopped_at - sent_at.back() == took);
-    for (std::size_t k = 0; k + 1 < values.size(); ++k)
-        QVT_FUZZ_CHECK(values[k].has_value());
-    // The lamps: output banks 0-2 as first read, input banks as last read.
+    // Every read before the last gave a number. The lamps: output banks 0-2
+    // as first read, input banks as last read.
     std::array<int, 3> out{}, in_banks{};
     for (std::size_t k = 0; k + 1 < values.size(); ++k) {
+        QVT_FUZZ_CHECK(values[k].has_value());
         if (k < 3) out[k] = *values[k];
         if (k >= 48) in_banks[bank(k) - 24] = *values[k];
     }
