@@ -47,7 +47,7 @@ TEST(DataListingParser, TurnsTheListingIntoFileLines) {
 
 std::string load(TransferRig& rig, const transfer::DataKind& kind, const std::string& content) {
     std::string& name = kind.file(rig.files);
-    name = rig.dir.write(std::string("in.") + kind.extension, content);
+    name = rig.dir.write(std::string("in.") + kind.extension, content).string();
     rig.state.file_preselected = 1;
     rig.term.clear_sent();
     rig.term.clear_disp_log();
@@ -155,7 +155,7 @@ TEST(DataTransfer, ControllerLeftInLoadMode) {
         auto& sim = rig.attach_sim();
         rig.enter_program({"10 A=1", "PNT 1 5 6 7 8", "MB001 1 a", "ECHO 2"});
         const std::string points = sim.point_table(), banks = sim.mbk_data();
-        rig.*c.file = rig.dir.write("f", c.content);
+        rig.*c.file = rig.dir.write("f", c.content).string();
         rig.state.file_preselected = 1;
         c.run(rig);
         EXPECT_NE(rig.dialogs.last_text().find(c.message), std::string::npos) << c.name;

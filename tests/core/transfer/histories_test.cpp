@@ -129,7 +129,7 @@ TEST(DroppedFiles, OnlyTheLastValidFileIsLoaded) {
     // A dropped program file goes straight to the confirmation of the load.
     TransferRig rig;
     rig.attach_sim();
-    const std::string f = rig.dir.write("d.Q2K", "A=1\r\n");
+    const std::string f = rig.dir.write("d.Q2K", "A=1\r\n").string();
     rig.dialogs.push_answer(platform::MsgResult::Cancel);
     rig.transfers.drops.FilesDropped({f});
     EXPECT_TRUE(rig.dialogs.file_requests().empty());

@@ -23,9 +23,11 @@ TEST(LabelList, NameOfALineAndReadFromFile) {
     // Reading a file stops at the end marker.
     TransferRig rig;
     const std::string file =
-        rig.dir.write("l.Q2K",
-                      "A=1\r\n*ONE: B=2 /* *NOT */\r\n\r\n*: C=3\r\n /* only */ \r\n"
-                      "  *TWO:GOTO *ONE\r\nX=1 ' END_OF_LOAD\r\n*THREE:\r\n");
+        rig.dir
+            .write("l.Q2K",
+                   "A=1\r\n*ONE: B=2 /* *NOT */\r\n\r\n*: C=3\r\n /* only */ \r\n"
+                   "  *TWO:GOTO *ONE\r\nX=1 ' END_OF_LOAD\r\n*THREE:\r\n")
+            .string();
     rig.dialogs.push_file(file);
     rig.prg_file = rig.dir.file("l.Q2K");
     rig.transfers.labels.Label_Read();

@@ -1,7 +1,6 @@
 // Program load against the simulated controller and against scripted replies,
 // and the program file reader it shares with the label list.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -9,6 +8,7 @@
 #include "core/transfer/load.h"
 #include "core/transfer/qfile.h"
 #include "tests/core/transfer/transfer_rig.h"
+#include "tests/support/posix_files.h"
 
 namespace qvt::test {
 namespace {
@@ -33,7 +33,7 @@ struct Loaded {
 };
 
 Loaded load_file(TransferRig& rig, const std::string& content) {
-    rig.prg_file = rig.dir.write("in.Q2K", content);
+    rig.prg_file = rig.dir.write("in.Q2K", content).string();
     rig.state.file_preselected = 1;
     rig.transfers.load.Load68k();
     Loaded out{rig.transfers.load.last_result(), rig.transfers.load.last_processed(), {}};
@@ -51,7 +51,7 @@ TEST(QFileReader, LinesEndAtCrLfCrOrLfAndOnlyARegularFileOpens) {
     ScratchDir dir;
     for (const auto& [bytes, expected] : cases) {
         transfer::QFileReader reader;
-        ASSERT_TRUE(reader.open(dir.write("p.Q2K", bytes)));
+        ASSERT_TRUE(reader.open(dir.write("p.Q2K", bytes).string()));
         std::vector<std::string> lines;
         while (!reader.eof())
             lines.push_back(reader.read_line());
@@ -59,12 +59,12 @@ TEST(QFileReader, LinesEndAtCrLfCrOrLfAndOnlyARegularFileOpens) {
     }
 
     // A folder carrying a program file's name (dropped, or typed after LOAD)
-    // opens but cannot be read; a pipe would wait for a writer. Both must be
-    // refused before NEW clears the controller's program.
-    const std::string fifo = dir.file("fifo.Q2K"), folder = dir.file("folder.Q2K");
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
-    std::filesystem::create_directory(folder);
-    for (const std::string& path : {fifo, folder, std::string("/dev/zero"), dir.file("no.Q2K")}) {
+    // opens but cannot be read; a pipe would wait for a writer, a device
+    // never ends. All must be refused before NEW clears the controller's program.
+    std::vector<std::string> refused = special_files(dir.path());
+    refused.push_back(dir.mkdir("folder.Q2K").string());
+    refused.push_back(dir.file("no.Q2K"));
+    for (const std::string& path : refused) {
         transfer::QFileReader reader;
         EXPECT_FALSE(reader.open(path)) << path;
     }
@@ -165,7 +165,7 @@ TEST(Load, AbortEndsAWaitForAPromptThatNeverComes) {
         if (chunk.find("NEW\r") == std::string::npos) rig.term.deliver("\r\n#");
     });
     rig.pump.post_at(rig.pump.now_ms() + 5000, [&] { rig.progress().Button1Click(); });
-    rig.prg_file = rig.dir.write("in.Q2K", "A=1\r\n");
+    rig.prg_file = rig.dir.write("in.Q2K", "A=1\r\n").string();
     rig.state.file_preselected = 1;
     rig.transfers.load.Load68k();
     EXPECT_EQ(rig.transfers.load.last_result(), "Aborted");
@@ -182,7 +182,7 @@ TEST(Load, UnreadableFileOrCancelTouchesNothing) {
     EXPECT_EQ(rig.dialogs.last_text(), "File Open Error " + rig.prg_file);
     EXPECT_EQ(rig.term.sent(), "");
 
-    rig.prg_file = rig.dir.write("p.Q2K", "A=1\r\n");
+    rig.prg_file = rig.dir.write("p.Q2K", "A=1\r\n").string();
     rig.dialogs.push_file(rig.prg_file);
     rig.dialogs.push_answer(platform::MsgResult::Cancel);
     rig.transfers.load.Load68k();
@@ -197,7 +197,7 @@ TEST(Load, PortGoneMidLoadPutsEverythingBack) {
     std::string file;
     for (int i = 1; i <= 300; ++i)
         file += 'A' + std::to_string(i) + "=1\r\n";
-    rig.prg_file = rig.dir.write("in.Q2K", file);
+    rig.prg_file = rig.dir.write("in.Q2K", file).string();
     rig.state.file_preselected = 1;
     rig.pump.post_at(rig.pump.now_ms() + 1500, [&] { rig.term.fail_port(); });
     rig.transfers.load.Load68k();

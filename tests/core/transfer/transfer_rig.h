@@ -2,8 +2,6 @@
 // plugged into the console's operations, and a scratch folder for files.
 #pragma once
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <iterator>
