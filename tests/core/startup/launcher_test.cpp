@@ -265,9 +265,9 @@ TEST(SystemLoader, RunsTheToolOnTheChosenPortAndWaits) {
              {{"kestrel"}, true, 0, "kestrel /A=1 /P=12", kLoaderComplete},
              {{"kestrel"}, true, 1, "kestrel /A=1 /P=5", kLoaderComplete}}) {
         LauncherRig rig;
-        const std::string bin = rig.env.exe_dir.string() + "/";
+        const auto bin = [&](const std::string& f) { return (rig.env.exe_dir / f).string(); };
         for (const auto& f : c.files)
-            rig.processes.files.insert(bin + f);
+            rig.processes.files.insert(bin(f));
         if (c.usbrs) rig.one_usbrs_port("COM12", false);
         Launcher& l = rig.shown();
         l.set_port_field("5");
@@ -275,7 +275,7 @@ TEST(SystemLoader, RunsTheToolOnTheChosenPortAndWaits) {
         l.Button5Click();
         SCOPED_TRACE(c.run);
         EXPECT_EQ(rig.processes.runs,
-                  c.run.empty() ? std::vector<std::string>{} : std::vector{bin + c.run});
+                  c.run.empty() ? std::vector<std::string>{} : std::vector{bin(c.run)});
         EXPECT_EQ(rig.dialogs.last_text(), c.said);
         if (c.usbrs) {
             EXPECT_EQ(rig.hooks.chooser_items,

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "tests/support/scratch_dir.h"
 
@@ -41,7 +42,7 @@ TEST(GetProfile, MissingOrEmptyKeysTakeTheirDefaults) {
         std::string error;
         ASSERT_TRUE(GetProfile(IniFile::from_bytes(c.text), c.env, v, error)) << error;
         EXPECT_EQ(v.watch_window, c.watch) << c.text;
-        EXPECT_EQ(v.editor, c.editor) << c.text;
+        EXPECT_EQ(std::filesystem::path(v.editor), std::filesystem::path(c.editor)) << c.text;
     }
 }
 
