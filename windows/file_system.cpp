@@ -75,10 +75,29 @@ bool AtomicFileWriter::open(const std::string& target) {
     State& s = *state_;
     s.target = resolved(target);
     const DWORD attributes = ::GetFileAttributesW(s.target.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES &&
-        (attributes &
-         (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DEVICE))) {
-        return false;
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) {
+            ::SetLastError(ERROR_BAD_FILE_TYPE);
+            return false;
+        }
+        if (attributes & FILE_ATTRIBUTE_READONLY) {
+            ::SetLastError(ERROR_ACCESS_DENIED);
+            return false;
+        }
+        // May the user write it? Only opening it tells (the read-only
+        // attribute, access lists, another program holding it unshared);
+        // ReplaceFileW would otherwise fail only at commit(), after the
+        // controller's listing. The last error says why for the caller.
+        const HANDLE probe = ::CreateFileW(s.target.c_str(), GENERIC_WRITE,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (probe == INVALID_HANDLE_VALUE) return false;
+        const bool on_disk = ::GetFileType(probe) == FILE_TYPE_DISK;
+        ::CloseHandle(probe);
+        if (!on_disk) {
+            ::SetLastError(ERROR_BAD_FILE_TYPE);
+            return false;
+        }
     }
     // A name of its own beside the target: the process and a counter.
     static unsigned counter = 0;

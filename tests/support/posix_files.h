@@ -8,6 +8,7 @@
 #ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
 #endif
@@ -51,6 +52,15 @@ inline std::vector<std::string> special_files(const std::filesystem::path& folde
     const auto fifo = folder / "fifo";
     if (!make_fifo(fifo)) return {"/dev/zero"};
     return {"/dev/zero", fifo.string()};
+#endif
+}
+
+// False where the user passes every permission check (root does).
+inline bool permissions_bind_the_user() {
+#ifdef _WIN32
+    return true;
+#else
+    return ::geteuid() != 0;
 #endif
 }
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "core/transfer/file_dialog.h"
@@ -64,6 +65,30 @@ TEST(Save, ExistingFileKeepsItsLinkAndMode) {
     EXPECT_EQ(ScratchDir::read(real), "");
     EXPECT_EQ(fs::status(real).permissions() & fs::perms::all, mode);
     EXPECT_EQ(rig.dir.entries().size(), 2u);  // no temporary file left
+}
+
+// A file that may not be written is refused before anything is sent; one
+// another program holds open may only fail when it is replaced. Either way
+// it is reported and stays whole.
+TEST(Save, AFileThatCannotBeReplacedIsReportedAndStaysWhole) {
+    namespace fs = std::filesystem;
+    for (const bool read_only : {true, false}) {
+        TransferRig rig;
+        rig.attach_sim();
+        rig.enter_program({"10 A=1"});
+        rig.prg_file = rig.dir.write("p.Q2K", "old\r\n").string();
+        if (read_only) fs::permissions(rig.prg_file, fs::perms::owner_read);
+        std::ifstream held(rig.prg_file, std::ios::binary);
+        rig.state.file_preselected = 1;
+        rig.transfers.save.Save68k();
+        const bool saved = rig.dialogs.last_text() == "Completed";
+        EXPECT_EQ(ScratchDir::read(rig.prg_file), saved ? "A=1\r\n" : "old\r\n") << read_only;
+        if (read_only && permissions_bind_the_user()) {
+            EXPECT_EQ(rig.dialogs.last_text(), "File Open Error " + rig.prg_file);
+            EXPECT_EQ(rig.term.sent().find("LIST"), std::string::npos);
+        }
+        fs::permissions(rig.prg_file, fs::perms::owner_all);
+    }
 }
 
 // Nothing is sent, and a cancelled Save or Read Label dialog leaves the
