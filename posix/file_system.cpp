@@ -239,6 +239,10 @@ std::optional<std::string> write_file_safely(const fs::path& target, std::string
     return "Unable to write to " + target.string() + ": " + *why;
 }
 
+std::FILE* open_file(const std::string& utf8, const char* mode) {
+    return std::fopen(utf8.c_str(), mode);
+}
+
 bool is_writable_folder(const fs::path& folder) {
     return ::access(folder.c_str(), W_OK) == 0;
 }

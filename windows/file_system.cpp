@@ -164,6 +164,10 @@ std::optional<std::string> write_file_safely(const fs::path& target, std::string
     return std::nullopt;
 }
 
+std::FILE* open_file(const std::string& utf8, const char* mode) {
+    return ::_wfopen(windows::widen(utf8).c_str(), windows::widen(mode).c_str());
+}
+
 bool is_writable_folder(const fs::path& folder) {
     const std::wstring probe =
         (folder / (L"qvt-probe-" + std::to_wstring(::GetCurrentProcessId()))).wstring();

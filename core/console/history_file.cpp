@@ -43,13 +43,14 @@ namespace {
 
 bool exists(const std::string& path) {
     std::error_code ec;
-    return std::filesystem::status(path, ec).type() != std::filesystem::file_type::not_found;
+    return std::filesystem::status(platform::file_path(path), ec).type() !=
+           std::filesystem::file_type::not_found;
 }
 
 // The whole file; nothing when it is no regular file or a read fails.
 std::optional<std::string> read_whole(const std::string& path) {
-    if (!platform::is_regular_file(path)) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
+    if (!platform::is_regular_file(platform::file_path(path))) return std::nullopt;
+    std::ifstream in(platform::file_path(path), std::ios::binary);
     if (!in) return std::nullopt;
     std::string bytes;
     std::array<char, 4096> chunk{};
@@ -79,19 +80,20 @@ std::optional<std::vector<std::string>> read_history_file(const std::string& pat
 
 void write_history_file(const std::string& path, const std::vector<std::string>& entries) {
     // Replacing a file we could not read would lose what it holds.
-    if (exists(path) &&
-        !(platform::is_regular_file(path) && std::ifstream(path, std::ios::binary).is_open())) {
+    if (exists(path) && !(platform::is_regular_file(platform::file_path(path)) &&
+                          std::ifstream(platform::file_path(path), std::ios::binary).is_open())) {
         throw std::runtime_error("Unable to read " + path + "; the list was not saved.");
     }
-    if (auto error = platform::write_file_safely(path, join_history_lines(entries))) {
+    if (auto error =
+            platform::write_file_safely(platform::file_path(path), join_history_lines(entries))) {
         throw std::runtime_error(*error);
     }
 }
 
 std::string history_path(const std::string& executable_path, std::string_view ext) {
-    std::filesystem::path p(executable_path);
+    std::filesystem::path p = platform::file_path(executable_path);
     p.replace_extension(std::string(ext));
-    return p.string();
+    return platform::file_name(p);
 }
 
 }  // namespace qvt::console

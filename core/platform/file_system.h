@@ -24,6 +24,7 @@
 // commit(), drops what was written.
 #pragma once
 
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -61,6 +62,19 @@ class AtomicFileWriter {
 // <reason>"); the old file is then untouched.
 std::optional<std::string> write_file_safely(const std::filesystem::path& target,
                                              std::string_view content);
+
+// The core names files in UTF-8 on every system. A path made from a plain
+// std::string would take it in the system's code page on Windows, where a
+// Japanese file name then names no file; these convert explicitly.
+inline std::filesystem::path file_path(std::string_view utf8) {
+    return std::u8string(utf8.begin(), utf8.end());
+}
+inline std::string file_name(const std::filesystem::path& path) {
+    const std::u8string utf8 = path.u8string();
+    return std::string(utf8.begin(), utf8.end());
+}
+// std::fopen of a UTF-8 file name.
+std::FILE* open_file(const std::string& utf8, const char* mode);
 
 // True when the user may create files in `folder`.
 bool is_writable_folder(const std::filesystem::path& folder);

@@ -278,7 +278,7 @@ std::optional<std::string> Launcher::loader_port() {
 
 std::optional<std::string> Launcher::loader_path() const {
     for (const char* name : kLoaderNames) {
-        const std::string path = (env_.exe_dir / name).string();
+        const std::string path = platform::file_name(env_.exe_dir / name);
         if (processes_.is_file(path)) return path;
     }
     return std::nullopt;

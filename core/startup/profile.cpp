@@ -52,7 +52,7 @@ const char* flag(bool on) {
 }  // namespace
 
 std::string default_program_editor(const ProfileEnv& env) {
-    return (env.exe_dir / (env.english_edition ? "kvbed2ke" : "kvbed2k")).string();
+    return platform::file_name(env.exe_dir / (env.english_edition ? "kvbed2ke" : "kvbed2k"));
 }
 
 std::string default_point_editor() {
@@ -223,10 +223,10 @@ ProfileLocation resolve_profile_location(const fs::path& exe_path,
     // (an installed program).
     const fs::path folder =
         user_folder.chosen || !exe_folder_writable ? user_folder.path : exe_path.parent_path();
-    const std::string base = exe_path.stem().string();
+    // Joined as paths: a Japanese program name must not pass through a code page.
+    const auto beside = [&](const char* ext) { return (folder / exe_path.stem()) += ext; };
     return ProfileLocation{
-        folder / (base + ".INI"), folder / (base + ".cdh"), folder / (base + ".flh"),
-        folder / (base + ".pth"), folder / (base + ".mbh"),
+        beside(".INI"), beside(".cdh"), beside(".flh"), beside(".pth"), beside(".mbh"),
     };
 }
 

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "core/console/virtual_keys.h"
+#include "core/platform/file_system.h"
 #include "core/transfer/qfile.h"
 
 namespace qvt::transfer {
@@ -174,7 +175,7 @@ void FileHistories::Popupmenu1_Proc(const std::string& action) {
         if (kind) record(*kind, name);
         d_.shell.focus_terminal();
         if (!name.empty() && hooks_.open_folder) {
-            hooks_.open_folder(std::filesystem::path(name).parent_path().string());
+            hooks_.open_folder(platform::file_name(platform::file_path(name).parent_path()));
         }
     } else if (action.empty()) {
         d_.shell.focus_terminal();

@@ -62,8 +62,8 @@ bool QFileReader::open(const std::string& path) {
     buf_.clear();
     pos_ = 0;
     at_end_ = false;
-    if (!platform::is_regular_file(path)) return false;
-    file_ = std::fopen(path.c_str(), "rb");
+    if (!platform::is_regular_file(platform::file_path(path))) return false;
+    file_ = platform::open_file(path, "rb");
     if (file_ == nullptr) return false;
     // A folder (or anything else that opens but gives no data) must be
     // refused here, while the caller can still say so before it has changed

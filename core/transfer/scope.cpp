@@ -47,7 +47,7 @@ bool SaveTarget::open(const TransferDeps& d, const FileDialogOptions& options, s
     }
     d.state.file_preselected = 0;
     std::error_code error;
-    existed_ = std::filesystem::exists(file, error);
+    existed_ = std::filesystem::exists(platform::file_path(file), error);
     file_ = file;
     if (!out_.open(file)) {
         d.dialogs.MessageBox(kFileCaption, "File Open Error " + file, platform::MsgIcon::Error,

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "core/transfer/load.h"
@@ -49,9 +50,12 @@ TEST(QFileReader, LinesEndAtCrLfCrOrLfAndOnlyARegularFileOpens) {
         {"A=1\n\x1AZ=2\n", {"A=1"}},
     };
     ScratchDir dir;
+    // File names are UTF-8 on every system; Japanese ones are common.
+    const std::u8string name = (dir.path() / u8"\u3042.Q2K").u8string();
     for (const auto& [bytes, expected] : cases) {
+        std::ofstream(std::filesystem::path(name), std::ios::binary) << bytes;
         transfer::QFileReader reader;
-        ASSERT_TRUE(reader.open(dir.write("p.Q2K", bytes).string()));
+        ASSERT_TRUE(reader.open(std::string(name.begin(), name.end())));
         std::vector<std::string> lines;
         while (!reader.eof())
             lines.push_back(reader.read_line());
