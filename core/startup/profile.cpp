@@ -257,7 +257,9 @@ std::optional<std::string> write_profile_file(const fs::path& path, ProfileValue
     // cannot be read must be left alone: writing it from nothing would throw
     // away its comments and the keys of other programs.
     std::optional<IniFile> ini = IniFile::load(path);
-    if (!ini) return "Unable to read " + path.string() + "; the settings were not saved.";
+    if (!ini) {
+        return "Unable to read " + platform::file_name(path) + "; the settings were not saved.";
+    }
     WriteProfile(*ini, values, main_window_visible);
     std::string error;
     if (!ini->save(path, error)) return error;
