@@ -44,21 +44,17 @@ struct Fixture {
     link::RequestField field{rig.state, rig.term, rig.pump, rig.dialogs, hooks};
 };
 
+// Which requests are well formed and the line each types, the request
+// field's fuzzing harness checks against a model of its rules.
 TEST(RequestField, TypesTheLineAndPressesEnterAfterTenMs) {
-    // The screen's text drops trailing blanks, so "LIST " reads back as "LIST".
-    const std::pair<const char*, const char*> rows[] = {
-        {"/T 100", "LIST 100"}, {"/P X1", "PRINT X1 : PRX X1"}, {"/X A(3)", "PRX A(3)"},
-        {"/X   B  ", "PRX B"},  {"/T,200", "LIST 200"},         {"/T", "LIST"}};
-    for (const auto& [request, line] : rows) {
-        Fixture f;
-        f.rig.term.set_Disp("#OLD TEXT ON THIS LINE");  // the request's line replaces it
-        f.field.MaskEdit1Change(request);
-        f.rig.pump.run_until(9);
-        EXPECT_TRUE(f.hooks.keys.empty()) << request;
-        f.rig.pump.run_until(10);
-        EXPECT_EQ(f.hooks.keys, std::vector<int>{13}) << request;
-        EXPECT_EQ(f.hooks.entered_lines, std::vector<std::string>{line}) << request;
-    }
+    Fixture f;
+    f.rig.term.set_Disp("#OLD TEXT ON THIS LINE");  // the request's line replaces it
+    f.field.MaskEdit1Change("/P X1");
+    f.rig.pump.run_until(9);
+    EXPECT_TRUE(f.hooks.keys.empty());
+    f.rig.pump.run_until(10);
+    EXPECT_EQ(f.hooks.keys, std::vector<int>{13});
+    EXPECT_EQ(f.hooks.entered_lines, std::vector<std::string>{"PRINT X1 : PRX X1"});
 }
 
 TEST(RequestField, LoadPreselectsTheNamedOrTheCurrentFileAndAClosedPortDropsIt) {
@@ -83,21 +79,6 @@ TEST(RequestField, LoadPreselectsTheNamedOrTheCurrentFileAndAClosedPortDropsIt) 
     EXPECT_TRUE(f.hooks.keys.empty());
     EXPECT_FALSE(f.field.request_pending());
     EXPECT_TRUE(f.rig.term.disp_log().empty());
-}
-
-TEST(RequestField, BadRequestsAreIgnored) {
-    for (const char* text : {"", "/", "/Q x", "T 10", "/T 10\r\nNEW", "/P X1\n", "/L a\rb"}) {
-        Fixture f;
-        f.field.MaskEdit1Change(text);
-        f.rig.pump.run_for(10);
-        EXPECT_TRUE(f.hooks.keys.empty()) << text;
-        EXPECT_TRUE(f.hooks.loads_with_preselected.empty()) << text;
-        EXPECT_TRUE(f.rig.term.disp_log().empty()) << text;
-        // The field still works afterwards.
-        f.field.MaskEdit1Change("/X A");
-        f.rig.pump.run_for(10);
-        EXPECT_EQ(f.hooks.entered_lines, std::vector<std::string>{"PRX A"}) << text;
-    }
 }
 
 // A request never starts inside another operation, and none is lost: they

@@ -5,16 +5,15 @@
 namespace qvt::startup {
 namespace {
 
-struct PlanCase {
-    const char* entry;
-    int radio;
-    std::optional<std::string> port;
-    int baud;
-    const char* status;
-};
-
 TEST(ConnectPlan, EntryOrFieldGivesPortBaudAndStatus) {
-    for (const auto& c : std::vector<PlanCase>{
+    struct Case {
+        const char* entry;
+        int radio;
+        std::optional<std::string> port;
+        int baud;
+        const char* status;
+    };
+    for (const auto& c : std::vector<Case>{
              {"COM5    USB-RS", 0, "5", 38400, "COM5    USB-RS 38400"},
              {"COM12    USB-RS", 1, "12", 115200, "COM12    USB-RS 115200"},
              {"COM5    KVB-410USB", 0, "5", 115200, "COM5    KVB-410USB"},  // forced 115200

@@ -64,10 +64,7 @@ TEST(GetProfile, WatchBoxesAreOnlyTickedAndTheListIsAppendedTo) {
 // A bad integer takes its key's default; the message names the key, every
 // other key is read, and the close writes the default in place of the bad value.
 struct BadIntegerCase {
-    const char* section;
-    const char* key;
-    const char* value;
-    const char* fallback;
+    const char *section, *key, *value, *fallback;
 };
 
 TEST(GetProfile, BadIntegerTakesTheDefaultAndTheRestIsRead) {
