@@ -49,26 +49,39 @@ void throw_from_a_handler() {
     test::pump_for(30);
 }
 
-// Connected through the launcher's "Other COM Port" on a linked pty.
-TEST(App, ErrorsEscapingAHandlerAreShownUntilTheRunEnds) {
+// Connected through the launcher's "Other COM Port" on a linked pty: an error
+// escaping a handler is shown until the run ends, and the window's place and
+// the launcher's choices of one run come back in the next.
+TEST(App, HandlerErrorsAreShownUntilTheEndAndTheNextRunReadsTheProfileBack) {
     Home home;
     test::PtyPeer peer;
     home.write("qvtw2k.INI", kNoStop);
     home.link_port(7, peer.slave_path());
-    AppRun run(home);
-    LauncherWindow& launcher = run.app->launcher_window();
-    launcher.port_field()->setEditText(QStringLiteral("7"));
-    QTest::mouseClick(launcher.button(1), Qt::LeftButton);
-    ASSERT_TRUE(run.app->term().PortOpen());
-
-    MessageLog log;
-    throw_from_a_handler();
-    ASSERT_EQ(log.lines().size(), 1);
-    EXPECT_EQ(log.lines().front(), QStringLiteral("QVTW2K\tInput: the port is not open"));
-    peer.close();
-    ASSERT_TRUE(test::pump_until([&] { return run.app->ended(); }));
-    throw_from_a_handler();
-    EXPECT_EQ(log.lines().size(), 1);
+    startup::ProfileValues written;
+    {
+        AppRun run(home);
+        LauncherWindow& launcher = run.app->launcher_window();
+        launcher.port_field()->setEditText(QStringLiteral("7"));
+        QTest::mouseClick(launcher.baud_radio(1), Qt::LeftButton);
+        QTest::mouseClick(launcher.button(1), Qt::LeftButton);
+        ASSERT_TRUE(run.app->term().PortOpen());
+        MessageLog log;
+        throw_from_a_handler();
+        ASSERT_EQ(log.lines().size(), 1);
+        EXPECT_EQ(log.lines().front(), QStringLiteral("QVTW2K\tInput: the port is not open"));
+        run.main().move(30, 40);
+        run.main().resize(700, 500);
+        run.main().close();
+        ASSERT_TRUE(run.app->ended());
+        throw_from_a_handler();
+        EXPECT_EQ(log.lines().size(), 1);
+        written = run.app->profile();
+    }
+    AppRun second(home);
+    EXPECT_EQ(second.app->profile().main_window, written.main_window);
+    EXPECT_EQ(second.app->profile().panel2_top, std::to_string(written.panel2_height));
+    EXPECT_TRUE(second.app->launcher_window().baud_radio(1)->isChecked());
+    EXPECT_EQ(second.app->launcher_window().port_field()->currentText(), QStringLiteral("7"));
 }
 
 TEST(AppHistories, FileNamesShowAsFileNamesAndTypedLinesAsTerminalText) {
@@ -80,32 +93,6 @@ TEST(AppHistories, FileNamesShowAsFileNamesAndTypedLinesAsTerminalText) {
               QString::fromUtf8("/d/日本/a.Q2K"));
     EXPECT_EQ(run.main().list(console::ListId::ListBox1)->item(0)->text(),
               QString::fromUtf8("PRINT \"プ\""));
-}
-
-// The window's place and the launcher's choices of one run come back in the next.
-TEST(AppProfile, WhatOneRunWritesTheNextReadsBack) {
-    Home home;
-    test::PtyPeer peer;
-    home.link_port(7, peer.slave_path());
-    startup::ProfileValues written;
-    {
-        AppRun run(home);
-        LauncherWindow& launcher = run.app->launcher_window();
-        launcher.port_field()->setEditText(QStringLiteral("7"));
-        QTest::mouseClick(launcher.baud_radio(1), Qt::LeftButton);
-        QTest::mouseClick(launcher.button(1), Qt::LeftButton);
-        ASSERT_TRUE(run.app->term().PortOpen());
-        run.main().move(30, 40);
-        run.main().resize(700, 500);
-        run.main().close();
-        ASSERT_TRUE(run.app->ended());
-        written = run.app->profile();
-    }
-    AppRun second(home);
-    EXPECT_EQ(second.app->profile().main_window, written.main_window);
-    EXPECT_EQ(second.app->profile().panel2_top, std::to_string(written.panel2_height));
-    EXPECT_TRUE(second.app->launcher_window().baud_radio(1)->isChecked());
-    EXPECT_EQ(second.app->launcher_window().port_field()->currentText(), QStringLiteral("7"));
 }
 
 }  // namespace

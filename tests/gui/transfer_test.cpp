@@ -41,62 +41,40 @@ TEST(ProgressWindow, ADragIsUndoneWhilePinned) {
     EXPECT_TRUE(pump_until([&] { return dialog.pos() == placed; }, 2000));
 }
 
-class OnSimulator : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        home.write("qvtw2k.INI", kNoStop);
-        ASSERT_TRUE(sim.start());
-        run = std::make_unique<AppRun>(home);
-        ASSERT_TRUE(run->app->connect_device(sim.pty(), 38400));
-        run->main().activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&run->main()));
-    }
-    std::string file(const std::string& name) const { return (home.path() / name).string(); }
-    // Runs until the transfer's result box has been shown.
-    bool finished(const char* result = "Completed") {
-        const bool done = pump_until([&] { return run->dialogs.last_text() == result; }, 20000);
-        if (!done) {
-            for (const auto& m : run->dialogs.messages())
-                ADD_FAILURE() << "box: " << m.text;
-            ADD_FAILURE() << "screen: " << run->app->term().Text();
-        }
-        return done;
-    }
-    void drop(const std::string& name) {
-        QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(name))});
-        // The drop goes to the widget that accepted the drag's entry.
-        QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton,
-                              Qt::NoModifier);
-        QApplication::sendEvent(&run->main(), &enter);
-        ASSERT_TRUE(enter.isAccepted());
-        QDropEvent event(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(&run->main(), &event);
-    }
-
-    Home home;
-    test::SimProcess sim;
-    std::unique_ptr<AppRun> run;
-};
-
 // A dropped file loads behind the progress dialog with no file dialog.
-TEST_F(OnSimulator, DroppedFileLoadsBehindTheProgressDialog) {
+TEST(OnSimulator, DroppedFileLoadsBehindTheProgressDialog) {
+    Home home;
+    home.write("qvtw2k.INI", kNoStop);
     home.write("src.Q2K", "*MAIN: X=0\r\nX=X+1 'count up\r\nPRINT \"X=\";X\r\nGOTO *MAIN\r\n");
+    test::SimProcess sim;
+    ASSERT_TRUE(sim.start());
+    AppRun run(home);
+    ASSERT_TRUE(run.app->connect_device(sim.pty(), 38400));
+    run.main().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&run.main()));
     bool shown_during = false;
-    run->dialogs.while_open = [&](const test::RecordedMessage& m) {
+    run.dialogs.while_open = [&](const test::RecordedMessage& m) {
         if (m.text != "Completed") return;
-        shown_during = run->app->progress_dialog().isVisible() && !run->main().isEnabled() &&
-                       run->app->progress_dialog().label3()->text() == QStringLiteral("Loading...");
+        shown_during = run.app->progress_dialog().isVisible() && !run.main().isEnabled() &&
+                       run.app->progress_dialog().label3()->text() == QStringLiteral("Loading...");
     };
-    drop(file("src.Q2K"));
-    ASSERT_TRUE(finished());
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString((home.path() / "src.Q2K").string()))});
+    // The drop goes to the widget that accepted the drag's entry.
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&run.main(), &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&run.main(), &drop);
+    ASSERT_TRUE(pump_until([&] { return run.dialogs.last_text() == "Completed"; }, 20000))
+        << run.dialogs.last_text() << " / screen: " << run.app->term().Text();
     EXPECT_TRUE(shown_during);
-    run->dialogs.while_open = nullptr;
-    EXPECT_TRUE(run->dialogs.file_requests().empty());
-    EXPECT_FALSE(run->app->progress_dialog().isVisible());
-    EXPECT_TRUE(run->main().isEnabled());
-    ASSERT_EQ(run->main().label_list()->topLevelItemCount(), 1);
-    EXPECT_EQ(run->main().label_list()->topLevelItem(0)->text(0), QStringLiteral("MAIN"));
+    run.dialogs.while_open = nullptr;
+    EXPECT_TRUE(run.dialogs.file_requests().empty());
+    EXPECT_FALSE(run.app->progress_dialog().isVisible());
+    EXPECT_TRUE(run.main().isEnabled());
+    ASSERT_EQ(run.main().label_list()->topLevelItemCount(), 1);
+    EXPECT_EQ(run.main().label_list()->topLevelItem(0)->text(0), QStringLiteral("MAIN"));
 }
 
 }  // namespace

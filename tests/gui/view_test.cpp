@@ -55,16 +55,14 @@ TEST_F(ViewTest, MouseDragSelectsFromAnchorToPointer) {
     EXPECT_EQ(term_.SelText(), "CDEF");
 }
 
-struct KeyCase {
-    Qt::Key key;
-    Qt::KeyboardModifiers modifiers;
-    const char* text;  // what the platform puts into the key event
-    int vk;
-    std::string bytes;
-};
-
 TEST_F(ViewTest, KeysReachTheControlAsVirtualKeysAndBytes) {
-    const KeyCase cases[] = {
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        const char* text;  // what the platform puts into the key event
+        int vk;
+        std::string bytes;
+    } cases[] = {
         {Qt::Key_Return, Qt::NoModifier, "\r", 13, "\r"},
         {Qt::Key_Enter, Qt::KeypadModifier, "\r", 13, "\r"},
         {Qt::Key_Backspace, Qt::NoModifier, "\b", 8, "\b"},

@@ -1,4 +1,5 @@
-// The POSIX port table on fake /dev trees, and the per-user folder.
+// The POSIX port table on fake /dev trees, the per-user folder, and what a
+// user is told about a device that cannot be opened.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -6,6 +7,7 @@
 #include <filesystem>
 
 #include "core/platform/file_system.h"
+#include "posix/port_access.h"
 #include "posix/port_table.h"
 #include "posix/user_folder.h"
 #include "tests/support/scratch_dir.h"
@@ -63,6 +65,33 @@ TEST(UserFolder, FollowsQvtw2kHomeElseConfigFolder) {
         setenv("QVTW2K_HOME", keep.c_str(), 1);
     } else {
         unsetenv("QVTW2K_HOME");
+    }
+}
+
+// Why a serial device cannot be opened, and what the user is told to do.
+TEST(PortAccess, TellsWhyAndHow) {
+    const auto facts = [](bool exists, bool rw, unsigned mode, bool now, bool later) {
+        return qvt::posix::DeviceFacts{exists, rw,  020000U | mode, "root", "dialout",
+                                       "ann",  now, later};
+    };
+    const struct {
+        qvt::posix::DeviceFacts facts;
+        const char* why;
+        const char* fix;
+    } cases[] = {
+        {facts(true, true, 0660, true, false), "", ""},
+        {facts(false, false, 0, false, false), "does not exist", "Plug the adapter in"},
+        {facts(true, false, 0660, false, false), "(crw-rw----) may be opened by the members",
+         "Run \"sudo adduser ann dialout\", then log out"},
+        {facts(true, false, 0660, false, true), "ann was added to group dialout", "Log out"},
+        {facts(true, false, 0600, true, false), "(crw-------, owner root, group dialout)",
+         "MODE=\"0660\""},
+    };
+    for (const auto& c : cases) {
+        const auto access = qvt::posix::judge_access("/dev/ttyUSB0", c.facts);
+        EXPECT_EQ(access.may_open, *c.why == '\0');
+        EXPECT_NE(access.why.find(c.why), std::string::npos) << access.why;
+        EXPECT_NE(access.fix.find(c.fix), std::string::npos) << access.fix;
     }
 }
 

@@ -172,16 +172,13 @@ std::vector<std::string> rows_with(std::vector<std::string> first) {
     return first;
 }
 
-struct SetCase {
-    const char* name;
-    const char* screen;
-    int sel_start, sel_length;
-    const char* sent;
-    std::vector<std::string> rows;
-};
-
 TEST(BreakPoints, SetTakesTheLineUnderTheCursorOrTheSelectionOnce) {
-    const SetCase cases[] = {
+    const struct {
+        const char *name, *screen;
+        int sel_start, sel_length;
+        const char* sent;
+        std::vector<std::string> rows;
+    } cases[] = {
         {"listing line", "#LIST\r\n120\tB=2\r\n", 0, 0, "BKP 0\rBKP 120\rBKP\rBKP\r",
          rows_with({"   120"})},
         {"selection", "#LIST\r\nx 10 y\r\n", 9, 2, "BKP 0\rBKP 10\rBKP\rBKP\r",

@@ -93,18 +93,15 @@ TEST(IoChecker, NumberingOfEachView) {
     }
 }
 
-struct SwitchCase {
-    const char* name;
-    std::vector<Step> steps;
-    std::vector<std::string> sent;  // in this order
-    int bank;                       // read back from the controller at the end
-    int value;
-};
-
 TEST(IoChecker, OutputsSwitchAndClearPerView) {
     const auto click = [](int i) { return [i](iocheck::IoChecker& c) { c.OutClick(i); }; };
     const auto f6 = [](iocheck::IoChecker& c) { c.OutKeyDown(0, IoKey::F6, false); };
-    const SwitchCase cases[] = {
+    const struct {
+        const char* name;
+        std::vector<Step> steps;
+        std::vector<std::string> sent;  // in this order
+        int bank, value;                // read back from the controller at the end
+    } cases[] = {
         {"Space twice on 12", {{300, click(12)}, {400, click(12)}}, {"ON 12\r", "OFF 12\r"}, 1, 0},
         {"F6, real view", {{300, click(3)}, {400, f6}}, {"ON 3\r", "CLR_OUTP 1\r"}, 0, 0},
         {"F6, CUnet",

@@ -185,25 +185,24 @@ TEST(Disconnect, ClosesThePortAndParksTheWindow) {
 // The first attempt opens at 500 ms; each failure costs 1000 ms more, and the
 // next attempt again waits 500 ms before it opens. The third failure is shown.
 TEST(Reconnect, AtMostThreeAttemptsOneSecondApart) {
-    struct Case {
-        std::vector<Millis> open_errors_armed_at;  // the next open fails
-        Millis opened_at;                          // -1: never opened
-    };
-    for (const Case& c :
-         std::vector<Case>{{{}, 500}, {{0}, 2000}, {{0, 1000}, 3500}, {{0, 1000, 2500}, -1}}) {
+    // When each open error is armed (the next open fails), and when the port
+    // opened (-1: never).
+    for (const auto& [errors_armed_at, opened_at] :
+         std::vector<std::pair<std::vector<Millis>, Millis>>{
+             {{}, 500}, {{0}, 2000}, {{0, 1000}, 3500}, {{0, 1000, 2500}, -1}}) {
         LifecycleRig r;
         r.life.Disconnect1Click();
         r.view.calls.clear();
         r.rig.term.deliver_at(50, "stale bytes");
-        for (const Millis t : c.open_errors_armed_at)
+        for (const Millis t : errors_armed_at)
             r.rig.pump.post_at(t, [&] { r.rig.term.set_open_error("COM5: device busy"); });
         r.life.Button_ConnectClick();
-        SCOPED_TRACE(c.opened_at);
-        EXPECT_EQ(r.rig.term.PortOpen() ? r.rig.pump.now_ms() : -1, c.opened_at);
+        SCOPED_TRACE(opened_at);
+        EXPECT_EQ(r.rig.term.PortOpen() ? r.rig.pump.now_ms() : -1, opened_at);
         EXPECT_EQ(r.view.calls.back(), "front");
         EXPECT_TRUE(r.view.button_enabled);
-        EXPECT_EQ(r.view.button_visible, c.opened_at < 0);
-        if (c.opened_at < 0) {
+        EXPECT_EQ(r.view.button_visible, opened_at < 0);
+        if (opened_at < 0) {
             EXPECT_EQ(r.rig.dialogs.last_text(), "COM5: device busy");
             EXPECT_EQ(r.rig.dialogs.messages().size(), 1u);
             EXPECT_EQ(r.rig.pump.now_ms(), 3500);  // no pause after the last attempt
@@ -218,31 +217,22 @@ TEST(Reconnect, AtMostThreeAttemptsOneSecondApart) {
     }
 }
 
+// While the monitor holds the port the button reads "Stop KVB Monitor": the
+// monitor, if still there, is asked to stop first; when it refuses, the
+// reconnect gives up quietly.
 TEST(Reconnect, StopsTheMonitorFirst) {
-    struct Case {
-        bool exists;
-        const char* caption;
-        bool answers;
-        std::vector<std::string> commands;
-        bool opened;
-    };
-    for (const Case& c : std::vector<Case>{
-             {true, "Stop KVB Monitor", true, {"Stop"}, true},
-             {true, "Stop KVB Monitor", false, {"Stop"}, false},  // refused: give up quietly
-             {false, "Stop KVB Monitor", true, {}, true},         // monitor already gone
-         }) {
+    for (const auto& [exists, answers] : {std::pair{true, true}, {true, false}, {false, true}}) {
         LifecycleRig r;
         ScriptedMonitor monitor;
-        monitor.exists = c.exists;
-        monitor.answers = c.answers;
+        monitor.exists = exists;
+        monitor.answers = answers;
         r.life.set_monitor(&monitor);
         r.life.Disconnect1Click();
-        r.view.caption = c.caption;
-        r.view.calls.clear();
+        r.view.caption = "Stop KVB Monitor";
         r.life.Button_ConnectClick();
-        SCOPED_TRACE(std::string(c.caption) + (c.exists ? " exists" : " gone"));
-        EXPECT_EQ(monitor.commands, c.commands);
-        EXPECT_EQ(r.rig.term.PortOpen(), c.opened);
+        SCOPED_TRACE(std::string(exists ? "exists" : "gone") + (answers ? ", answers" : ""));
+        EXPECT_EQ(monitor.commands, std::vector<std::string>(exists ? 1 : 0, "Stop"));
+        EXPECT_EQ(r.rig.term.PortOpen(), answers);
         EXPECT_TRUE(r.rig.dialogs.messages().empty());
         EXPECT_TRUE(r.view.button_enabled);
     }
@@ -268,19 +258,14 @@ TEST(Reconnect, AbandonedWhenThePortVanishesMeanwhile) {
 // ---- end of the program, versions ---------------------------------------------------
 
 TEST(Revision, FromTheCollectedText) {
-    struct Case {
-        const char* collected;
-        int revision;
-    };
-    for (const Case& c :
-         std::vector<Case>{{"VERKVB-68K Motion Controller  REV-205", 205},
-                           {"VERKVB rev-  130xyz", 130},  // case ignored, blanks skipped
-                           {"VERREV-99999999999", INT_MAX},
-                           {"VER123", 123},  // no REV-: from the 4th character
-                           {"VERKVB-68K", 0},
-                           {"REV-1", 1}}) {
-        EXPECT_EQ(link::revision_of_reply(c.collected), c.revision) << c.collected;
-    }
+    for (const auto& [collected, revision] : std::vector<std::pair<const char*, int>>{
+             {"VERKVB-68K Motion Controller  REV-205", 205},
+             {"VERKVB rev-  130xyz", 130},  // case ignored, blanks skipped
+             {"VERREV-99999999999", INT_MAX},
+             {"VER123", 123},  // no REV-: from the 4th character
+             {"VERKVB-68K", 0},
+             {"REV-1", 1}})
+        EXPECT_EQ(link::revision_of_reply(collected), revision) << collected;
 }
 
 // VER's reply may come in pieces, leftovers are dropped first, the wait

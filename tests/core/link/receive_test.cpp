@@ -57,64 +57,52 @@ struct RxCase {
     bool window_visible_before = false;
 };
 
-class ReceiveTest : public ::testing::TestWithParam<RxCase> {};
-
-TEST_P(ReceiveTest, ShowsAndTracksTheController) {
-    const RxCase& c = GetParam();
-    LinkRig rig;
-    rig.attach_receive();
-    rig.receive->parser().first_prompt_pending = 0;  // the first prompt has its own test
-    rig.receive_hooks.window_visible = c.window_visible_before;
-    apply(rig.state, c.before);
-    Millis t = 1;
-    for (const auto& read : c.reads)
-        rig.term.deliver_at(t++, read);
-    rig.pump.run_until(t);
-
-    EXPECT_EQ(rig.term.disp_log(), c.disp.empty() ? c.reads : c.disp);
-    EXPECT_EQ(flags_of(rig.state), c.after);
-    EXPECT_EQ(asked(rig.receive_hooks), c.asked);
-    EXPECT_EQ(rig.term.InBufferCount(), 0);
-}
-
-// Names: prompt cases, then the break prompt "#?" (kRev: redrawn reversed).
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ReceiveTest,
-    ::testing::Values(
-        RxCase{"PromptAfterLf", "term", {"RUN\r\n#"}, {}, "prompt", "menus 1"},
-        RxCase{"PromptSplit", "term", {"end\r\n", "#"}, {}, "prompt", "menus 1"},
-        RxCase{"PromptAfterEscape", "term", {"\x1b[0K#"}, {}, "prompt", "menus 1"},
-        RxCase{"HashMidLineIsText", "term", {"A#B"}, {}, "term"},
-        RxCase{"PromptWhileBreakHit", "term hit", {"\r\n#"}, {}, "hit", "menus 1"},
-        RxCase{"PromptOutsideTermMode", "prompt", {"\r\n#"}, {}, ""},
-        RxCase{
-            "EchoHiddenUpToCr", "echo", {"LIST 1", "\r\n1\r\n"}, {"", "\r\n" + kEl + "1\r\n"}, ""},
-        RxCase{"EchoHidesEraseToo", "echo", {"\n\x1b[AB"}, {""}, "echo"},
-        RxCase{"BreakOpensWindow",
-               "term keep",
-               {"\r\n#?"},
-               {"\r\n#" + kRev},
-               "prompt bp hit",
-               "menus 2, break 1, ticked"},
-        RxCase{
-            "BreakWindowOpen", "", {"\r\n#?"}, {"\r\n#" + kRev}, "bp hit", "menus 1, ticked", true},
-        RxCase{"BreakSplit",
-               "",
-               {"\r\n#", "?"},
-               {"\r\n#", kRev},
-               "bp hit",
-               "menus 1, break 1, ticked"},
+// Prompt cases, then the break prompt "#?" (kRev: redrawn reversed).
+TEST(Receive, ShowsAndTracksTheController) {
+    const RxCase cases[] = {
+        {"PromptAfterLf", "term", {"RUN\r\n#"}, {}, "prompt", "menus 1"},
+        {"PromptSplit", "term", {"end\r\n", "#"}, {}, "prompt", "menus 1"},
+        {"PromptAfterEscape", "term", {"\x1b[0K#"}, {}, "prompt", "menus 1"},
+        {"HashMidLineIsText", "term", {"A#B"}, {}, "term"},
+        {"PromptWhileBreakHit", "term hit", {"\r\n#"}, {}, "hit", "menus 1"},
+        {"PromptOutsideTermMode", "prompt", {"\r\n#"}, {}, ""},
+        {"EchoHiddenUpToCr", "echo", {"LIST 1", "\r\n1\r\n"}, {"", "\r\n" + kEl + "1\r\n"}, ""},
+        {"EchoHidesEraseToo", "echo", {"\n\x1b[AB"}, {""}, "echo"},
+        {"BreakOpensWindow",
+         "term keep",
+         {"\r\n#?"},
+         {"\r\n#" + kRev},
+         "prompt bp hit",
+         "menus 2, break 1, ticked"},
+        {"BreakWindowOpen", "", {"\r\n#?"}, {"\r\n#" + kRev}, "bp hit", "menus 1, ticked", true},
+        {"BreakSplit", "", {"\r\n#", "?"}, {"\r\n#", kRev}, "bp hit", "menus 1, break 1, ticked"},
         // Still at line start after "#?"; the next character unticks the box.
-        RxCase{"BreakLeft",
-               "",
-               {"\r\n#?", "n\r\n"},
-               {"\r\n#" + kRev, kEl + "n\r\n"},
-               "hit",
-               "menus 1, break 1"},
-        RxCase{"QuestionWithoutHash", "", {"\r\n?"}, {}, ""},
-        RxCase{"CtrlCClosesWindow", "hit", {"\x03"}, {""}, "hit", "menus 0, closed 1", true},
-        RxCase{"CtrlCKeptWindow", "keep", {"\x03"}, {""}, "keep", "menus 0", true}),
-    [](const auto& p) { return std::string(p.param.name); });
+        {"BreakLeft",
+         "",
+         {"\r\n#?", "n\r\n"},
+         {"\r\n#" + kRev, kEl + "n\r\n"},
+         "hit",
+         "menus 1, break 1"},
+        {"QuestionWithoutHash", "", {"\r\n?"}, {}, ""},
+        {"CtrlCClosesWindow", "hit", {"\x03"}, {""}, "hit", "menus 0, closed 1", true},
+        {"CtrlCKeptWindow", "keep", {"\x03"}, {""}, "keep", "menus 0", true}};
+    for (const RxCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        LinkRig rig;
+        rig.attach_receive();
+        rig.receive->parser().first_prompt_pending = 0;  // the first prompt has its own test
+        rig.receive_hooks.window_visible = c.window_visible_before;
+        apply(rig.state, c.before);
+        Millis t = 1;
+        for (const auto& read : c.reads)
+            rig.term.deliver_at(t++, read);
+        rig.pump.run_until(t);
+        EXPECT_EQ(rig.term.disp_log(), c.disp.empty() ? c.reads : c.disp);
+        EXPECT_EQ(flags_of(rig.state), c.after);
+        EXPECT_EQ(asked(rig.receive_hooks), c.asked);
+        EXPECT_EQ(rig.term.InBufferCount(), 0);
+    }
+}
 
 // The controller lists number, TAB, statement; the TAB reaches the next
 // multiple of 8 on the screen, whatever the number's width, so a comment

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "core/terminal/control_base.h"
+
 namespace qvt::terminal {
 namespace {
 
@@ -23,8 +25,7 @@ struct SequenceCase {
     const char* name;
     std::string input;
     Rows rows;  // leading rows; the rest must be empty
-    int cursor_row;
-    int cursor_column;
+    int cursor_row, cursor_column;
 };
 
 const std::string kA = "\x82\xa0";  // two double-byte characters
@@ -76,23 +77,20 @@ const std::vector<SequenceCase> kSequences = {
     {"erase_below_from_trail", kA + "\x1b[1;2H\x1b[J", {}, 1, 2},
 };
 
-class SequenceTest : public testing::TestWithParam<SequenceCase> {};
-
 // (That writes in pieces give the same screen, and that no input breaks the
 // grid, the screen fuzzing harness checks on any bytes.)
-TEST_P(SequenceTest, GivesTheRowsAndTheCursor) {
-    const SequenceCase& c = GetParam();
-    Rows expected = c.rows;
-    expected.resize(4);
-    Screen screen(10, 4);
-    screen.write(c.input);
-    EXPECT_EQ(rows_of(screen), expected);
-    EXPECT_EQ(screen.cursor_row(), c.cursor_row);
-    EXPECT_EQ(screen.cursor_column(), c.cursor_column);
+TEST(Screen, SequencesGiveTheRowsAndTheCursor) {
+    for (const SequenceCase& c : kSequences) {
+        SCOPED_TRACE(c.name);
+        Rows expected = c.rows;
+        expected.resize(4);
+        Screen screen(10, 4);
+        screen.write(c.input);
+        EXPECT_EQ(rows_of(screen), expected);
+        EXPECT_EQ(screen.cursor_row(), c.cursor_row);
+        EXPECT_EQ(screen.cursor_column(), c.cursor_column);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Screen, SequenceTest, testing::ValuesIn(kSequences),
-                         [](const auto& p) { return std::string(p.param.name); });
 
 TEST(Screen, ReverseVideoAndPairCellKinds) {
     Screen screen(10, 2);
@@ -208,6 +206,56 @@ TEST(Screen, LongScrollKeepsRowOrder) {
     cut.write("abcd\x82\xa0");
     cut.resize(5, 2);
     EXPECT_EQ(cut.text(), "abcd\r\n\r\n");
+}
+
+// The serial side is not under test here: a port that is never open.
+class RecordingSide : public ControlBase {
+  public:
+    bool PortOpen() const override { return false; }
+    void set_PortOpen(bool) override {}
+    std::string Input() override { return ""; }
+    void set_Output(const std::string&) override {}
+    int InBufferCount() const override { return 0; }
+    void set_InBufferCount(int) override {}
+    int OutBufferCount() const override { return 0; }
+    void set_OutBufferCount(int) override {}
+    int CommEvent() const override { return 0; }
+
+    int changes = 0;
+
+  protected:
+    void screen_changed() override { ++changes; }
+};
+
+// Only what changes the screen is told (the screen's generation says what
+// did); the scroll requests move the view a line or to the top, none past it.
+TEST(ScreenSide, NotifiesOnlyVisibleChangesAndScrollsTheView) {
+    RecordingSide side;
+    side.set_Disp("abc");
+    side.set_Disp("");
+    side.set_Disp("\x1b[7m\x1b[1;4H");
+    side.set_CursorColumn(4);  // already there
+    side.set_CursorType(1);
+    EXPECT_EQ(side.changes, 1);
+    side.set_Disp("\r");
+    side.set_SelLength(3);
+    side.set_CursorRow(3);
+    side.set_Font("MS Gothic", 12);
+    side.set_Enabled(false);
+    EXPECT_EQ(side.changes, 6);
+
+    side.set_Rows(200);
+    side.set_ScrollRows(30);
+    side.Scroll(platform::ScrollRequest::LineDown);
+    side.Scroll(platform::ScrollRequest::LineDown);
+    side.Scroll(platform::ScrollRequest::LineUp);
+    EXPECT_EQ(side.screen().view_top(), 2);
+    side.Scroll(platform::ScrollRequest::Top);
+    EXPECT_EQ(side.screen().view_top(), 1);
+    const int changes = side.changes;
+    side.Scroll(platform::ScrollRequest::LineUp);
+    EXPECT_EQ(side.screen().view_top(), 1);
+    EXPECT_EQ(side.changes, changes);
 }
 
 }  // namespace
