@@ -1,9 +1,12 @@
 // File-system facts only POSIX systems have (FIFOs, the file-size limit,
-// permission bits, symbolic links a user may make), for the cases that need
-// them. Elsewhere these do nothing and the case says why it is skipped:
-//
-//   QVT_SKIP_UNLESS_POSIX_FILES("FIFOs");
+// permission bits, symbolic links a user may make). Elsewhere the helpers do
+// nothing, and a case that needs them says why it is skipped.
 #pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
 
 #ifndef _WIN32
 #include <sys/resource.h>
@@ -13,85 +16,61 @@
 #include <csignal>
 #endif
 
-#include <cstdint>
-#include <filesystem>
-#include <string>
-#include <vector>
+// Skips the rest of the calling test where the files lack `what`.
+#define QVT_SKIP_UNLESS_POSIX_FILES(what) \
+    if (!::qvt::test::kPosixFiles) GTEST_SKIP() << (what) << " are POSIX only"
 
 namespace qvt::test {
 
 #ifdef _WIN32
 inline constexpr bool kPosixFiles = false;
+inline bool make_fifo(const std::filesystem::path&) {
+    return false;
+}
+// Names that exist but are no regular files (a device that never ends).
+inline std::vector<std::string> special_files(const std::filesystem::path&) {
+    return {"NUL"};
+}
+inline bool permissions_bind_the_user() {
+    return true;
+}
+struct FileSizeLimit {
+    explicit FileSizeLimit(std::uint64_t) {}
+};
 #else
 inline constexpr bool kPosixFiles = true;
-#endif
-
-// Skips the rest of the calling test where the files lack `what`.
-#define QVT_SKIP_UNLESS_POSIX_FILES(what)                                           \
-    do {                                                                            \
-        if (!::qvt::test::kPosixFiles) GTEST_SKIP() << (what) << " are POSIX only"; \
-    } while (false)
-
-// A FIFO at `path`; false where there are none.
 inline bool make_fifo(const std::filesystem::path& path) {
-#ifdef _WIN32
-    (void)path;
-    return false;
-#else
     return ::mkfifo(path.c_str(), 0644) == 0;
-#endif
 }
-
-// Names that exist but are no regular files and never end or never answer:
-// a device, and a FIFO made in `folder` where there are FIFOs.
 inline std::vector<std::string> special_files(const std::filesystem::path& folder) {
-#ifdef _WIN32
-    (void)folder;
-    return {"NUL", "CON"};
-#else
-    const auto fifo = folder / "fifo";
-    if (!make_fifo(fifo)) return {"/dev/zero"};
-    return {"/dev/zero", fifo.string()};
-#endif
+    std::vector<std::string> out{"/dev/zero"};
+    if (make_fifo(folder / "fifo")) out.push_back((folder / "fifo").string());
+    return out;
 }
-
 // False where the user passes every permission check (root does).
 inline bool permissions_bind_the_user() {
-#ifdef _WIN32
-    return true;
-#else
     return ::geteuid() != 0;
-#endif
 }
-
 // While it lives, a write past `bytes` fails as on a full disk.
 class FileSizeLimit {
   public:
     explicit FileSizeLimit(std::uint64_t bytes) {
-#ifndef _WIN32
         ::getrlimit(RLIMIT_FSIZE, &saved_);
-        old_handler_ = std::signal(SIGXFSZ, SIG_IGN);
         rlimit small = saved_;
         small.rlim_cur = bytes;
         ::setrlimit(RLIMIT_FSIZE, &small);
-#else
-        (void)bytes;
-#endif
     }
     ~FileSizeLimit() {
-#ifndef _WIN32
         ::setrlimit(RLIMIT_FSIZE, &saved_);
         std::signal(SIGXFSZ, old_handler_);
-#endif
     }
     FileSizeLimit(const FileSizeLimit&) = delete;
     FileSizeLimit& operator=(const FileSizeLimit&) = delete;
 
   private:
-#ifndef _WIN32
     rlimit saved_{};
-    void (*old_handler_)(int) = nullptr;
-#endif
+    void (*old_handler_)(int) = std::signal(SIGXFSZ, SIG_IGN);
 };
+#endif
 
 }  // namespace qvt::test
