@@ -51,15 +51,22 @@ void throw_from_a_handler() {
 
 // Connected through the launcher's "Other COM Port" on a linked pty: an error
 // escaping a handler is shown until the run ends, and the window's place and
-// the launcher's choices of one run come back in the next.
+// the launcher's choices of one run come back in the next. The histories
+// show file names as file names and typed lines as terminal text.
 TEST(App, HandlerErrorsAreShownUntilTheEndAndTheNextRunReadsTheProfileBack) {
     Home home;
     test::PtyPeer peer;
     home.write("qvtw2k.INI", kNoStop);
+    home.write("qvtw2k.flh", "/d/\xe6\x97\xa5\xe6\x9c\xac/a.Q2K\r\n");  // UTF-8
+    home.write("qvtw2k.cdh", "PRINT \"\x83\x76\"\r\n");                 // Shift-JIS
     home.link_port(7, peer.slave_path());
     startup::ProfileValues written;
     {
         AppRun run(home);
+        EXPECT_EQ(run.main().list(console::ListId::ListBox2)->item(0)->text(),
+                  QString::fromUtf8("/d/日本/a.Q2K"));
+        EXPECT_EQ(run.main().list(console::ListId::ListBox1)->item(0)->text(),
+                  QString::fromUtf8("PRINT \"プ\""));
         LauncherWindow& launcher = run.app->launcher_window();
         launcher.port_field()->setEditText(QStringLiteral("7"));
         QTest::mouseClick(launcher.baud_radio(1), Qt::LeftButton);
@@ -82,17 +89,6 @@ TEST(App, HandlerErrorsAreShownUntilTheEndAndTheNextRunReadsTheProfileBack) {
     EXPECT_EQ(second.app->profile().panel2_top, std::to_string(written.panel2_height));
     EXPECT_TRUE(second.app->launcher_window().baud_radio(1)->isChecked());
     EXPECT_EQ(second.app->launcher_window().port_field()->currentText(), QStringLiteral("7"));
-}
-
-TEST(AppHistories, FileNamesShowAsFileNamesAndTypedLinesAsTerminalText) {
-    Home home;
-    home.write("qvtw2k.flh", "/d/\xe6\x97\xa5\xe6\x9c\xac/a.Q2K\r\n");  // UTF-8
-    home.write("qvtw2k.cdh", "PRINT \"\x83\x76\"\r\n");                 // Shift-JIS
-    AppRun run(home);
-    EXPECT_EQ(run.main().list(console::ListId::ListBox2)->item(0)->text(),
-              QString::fromUtf8("/d/日本/a.Q2K"));
-    EXPECT_EQ(run.main().list(console::ListId::ListBox1)->item(0)->text(),
-              QString::fromUtf8("PRINT \"プ\""));
 }
 
 }  // namespace

@@ -69,7 +69,6 @@ TEST(OnSimulator, DroppedFileLoadsBehindTheProgressDialog) {
     ASSERT_TRUE(pump_until([&] { return run.dialogs.last_text() == "Completed"; }, 20000))
         << run.dialogs.last_text() << " / screen: " << run.app->term().Text();
     EXPECT_TRUE(shown_during);
-    run.dialogs.while_open = nullptr;
     EXPECT_TRUE(run.dialogs.file_requests().empty());
     EXPECT_FALSE(run.app->progress_dialog().isVisible());
     EXPECT_TRUE(run.main().isEnabled());

@@ -2,7 +2,6 @@
 // user is told about a device that cannot be opened.
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <filesystem>
 

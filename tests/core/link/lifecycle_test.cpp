@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "core/startup/launcher_rules.h"
 #include "tests/core/link/table_ports.h"
 #include "tests/support/link_rig.h"
 

@@ -1,12 +1,13 @@
 // The launcher's handlers on the test link: what the first show reads and
 // shows, both Connect paths and Connect itself, the system loader and the end
-// of the run.
+// of the run; and the settings dialog's model.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <set>
 
 #include "core/startup/launcher.h"
+#include "core/startup/settings.h"
 #include "tests/core/link/table_ports.h"
 #include "tests/support/link_rig.h"
 #include "tests/support/scratch_dir.h"
@@ -116,10 +117,6 @@ struct LauncherRig : test::LinkRig {
 };
 
 TEST(LauncherShow, ProfileValuesReachTheWindows) {
-    LauncherRig first;  // no profile yet: the main window waits off the screen
-    first.shown();
-    EXPECT_EQ(first.hooks.calls, (std::vector<std::string>{"park", "debug-"}));
-
     LauncherRig rig;
     rig.dir.write("qvtw2k.INI",
                   "[Form3]\r\nTop=10\r\nLeft=20\r\nWidth=700\r\nHeight=500\r\n"
@@ -138,7 +135,6 @@ TEST(LauncherShow, ProfileValuesReachTheWindows) {
     bad.dir.write("qvtw2k.INI", "[Form3]\r\nTop=abc\r\n[Comport]\r\nNumber=9\r\n");
     Launcher& b = bad.shown();
     ASSERT_EQ(bad.dialogs.messages().size(), 1u);              // its text is the profile's
-    EXPECT_EQ(b.port_field(), "9");                            // read after the bad key
     EXPECT_EQ(b.entries(), std::vector<std::string>{"none"});  // the search still ran
 }
 
@@ -241,13 +237,12 @@ TEST(SystemLoader, RunsTheToolOnTheChosenPortAndWaits) {
         std::string run;  // with the folder left out; empty: none
         std::string said;
     };
-    const std::string none;
     for (const Case& c : std::vector<Case>{
              {{"kestrel", "kestrel.exe"}, false, {}, "kestrel /A=1 /P=5", kLoaderComplete},
              {{"kestrel.exe"}, false, {}, "kestrel.exe /A=1 /P=5", kLoaderComplete},
-             {{}, false, {}, none, kLoaderMissing2},
-             {{"kestrel"}, true, std::nullopt, none, none},
-             {{"kestrel"}, true, -1, none, kLoaderNoPort},
+             {{}, false, {}, "", kLoaderMissing2},
+             {{"kestrel"}, true, std::nullopt, "", ""},
+             {{"kestrel"}, true, -1, "", kLoaderNoPort},
              {{"kestrel"}, true, 0, "kestrel /A=1 /P=12", kLoaderComplete},
              {{"kestrel"}, true, 1, "kestrel /A=1 /P=5", kLoaderComplete}}) {
         LauncherRig rig;
@@ -276,7 +271,8 @@ TEST(LauncherEnd, ClosingTheMainWindowEndsTheProgramThroughTheLauncher) {
     ASSERT_TRUE(l.Connect(1, 38400));
     rig.hooks.closing = true;  // the main window's close handler ran
     l.main_window_closed();
-    for (const char* step : {"below", "close", "end", "park"})  // the show's start-up: once
+    // "park": with no profile yet the main window waited off the screen, once.
+    for (const char* step : {"below", "close", "end", "park"})
         EXPECT_EQ(rig.hooks.count(step), 1) << step;
 
     LauncherRig exiting;  // Exit on the launcher closes the main window first
@@ -286,6 +282,67 @@ TEST(LauncherEnd, ClosingTheMainWindowEndsTheProgramThroughTheLauncher) {
     EXPECT_EQ(exiting.hooks.count("close main"), 1);
     EXPECT_EQ(exiting.hooks.count("below"), 0);  // the launcher was visible: it ends by itself
     EXPECT_EQ(exiting.hooks.count("end"), 1);
+}
+
+// The settings dialog's model: filling, OK, Cancel and Select.
+struct SettingsRig {
+    SettingsRig() {
+        values.editor = "/opt/kvbed2k";
+        values.editor1 = "/usr/bin/xdg-open";
+        values.quit_connecting = '1';
+        values.ime_enabled = '0';
+        values.reference_host = "http://ref.test";
+    }
+    ProfileValues values;
+    test::ScriptedDialogs dialogs;
+    std::vector<std::string> stop_texts;
+    SettingsDialog dialog{values, dialogs,
+                          [this](const std::string& t) { stop_texts.push_back(t); }};
+};
+
+TEST(Settings, OkStoresEverythingAndUpdatesTheLauncherAtOnce) {
+    SettingsRig rig;
+    rig.values.ime_enabled = 'x';  // not "1": shown unticked, written as "0"
+    rig.dialog.FormActivate();
+    EXPECT_EQ(rig.dialog.controls, (SettingsControls{"/opt/kvbed2k", "/usr/bin/xdg-open", true,
+                                                     false, "http://ref.test"}));
+    rig.dialog.controls.edit1 = "  typed as is ";
+    rig.dialog.controls.edit3 = "ref.example";
+    rig.dialog.controls.check1 = false;
+    rig.dialog.Button1Click();
+    EXPECT_EQ(rig.values.editor, "  typed as is ");
+    EXPECT_EQ(rig.values.editor1, "/usr/bin/xdg-open");
+    EXPECT_EQ(rig.values.quit_connecting, "0");
+    EXPECT_EQ(rig.values.ime_enabled, "0");
+    EXPECT_EQ(rig.values.reference_host, "ref.example");
+    EXPECT_EQ(rig.stop_texts, std::vector<std::string>{"KVB Not Stop"});
+
+    rig.dialog.FormActivate();
+    rig.dialog.controls.check1 = true;
+    rig.dialog.controls.check2 = true;
+    rig.dialog.Button1Click();
+    EXPECT_EQ(rig.values.quit_connecting, "1");
+    EXPECT_EQ(rig.values.ime_enabled, "1");
+    EXPECT_EQ(rig.stop_texts.back(), "");
+}
+
+// Select fills the field from the file dialog (nothing if cancelled); Cancel
+// leaves the values, and the next activation refills the fields.
+TEST(Settings, SelectFillsTheFieldAndOnlyOkStoresIt) {
+    SettingsRig rig;
+    rig.dialog.FormActivate();
+    rig.dialogs.push_file("/usr/bin/mousepad");
+    rig.dialog.Button3Click();
+    rig.dialogs.push_file(std::nullopt);
+    rig.dialog.Button4Click();
+    EXPECT_EQ(rig.dialog.controls.edit1, "/usr/bin/mousepad");
+    EXPECT_EQ(rig.dialog.controls.edit2, "/usr/bin/xdg-open");
+    ASSERT_EQ(rig.dialogs.file_requests().size(), 2u);
+    const auto& r = rig.dialogs.file_requests()[1];
+    EXPECT_EQ(r.initial_file, "/usr/bin/xdg-open");
+    EXPECT_EQ(rig.values.editor, "/opt/kvbed2k");
+    rig.dialog.FormActivate();
+    EXPECT_EQ(rig.dialog.controls.edit1, "/opt/kvbed2k");
 }
 
 }  // namespace
