@@ -5,6 +5,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "core/platform/file_system.h"
 #include "core/platform/text_codec.h"
 
 namespace qvt::log {
@@ -113,7 +114,7 @@ std::string format_line(const std::string& time, Direction direction, std::strin
 }
 
 std::unique_ptr<FileSink> FileSink::open(const std::string& path, std::string& error) {
-    std::FILE* file = std::fopen(path.c_str(), "ab");
+    std::FILE* file = platform::open_file(path, "ab");
     if (file == nullptr) {
         error = path + ": " + std::strerror(errno);
         return nullptr;
