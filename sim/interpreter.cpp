@@ -369,7 +369,11 @@ Interpreter::Flow Interpreter::exec(Scanner& s, Context& cx) {
         const double ms = expr(s, cx).parse_number();
         s.expect_statement_end();
         if (cx.check) return Flow::Next;
-        task_->wait_until = cx.now + static_cast<std::int64_t>(std::max(0.0, ms));
+        // Longer than any session is for ever; a double beyond what int64
+        // holds may not be converted at all (WAIT 1E30).
+        constexpr double kLongestWaitMs = 1e15;
+        task_->wait_until =
+            cx.now + static_cast<std::int64_t>(std::max(0.0, std::min(ms, kLongestWaitMs)));
         return Flow::Wait;
     }
     if (s.accept_word("INPUT")) return exec_input(s, cx);
