@@ -159,21 +159,6 @@ TEST(LocalCommands, IoCheckerHoldsTransferModeWhileOpen) {
     EXPECT_TRUE(rig.shell().menu_enabled(MenuItem::Save1));
 }
 
-TEST(CommandExec, ModeOneLeavesTheLineForEditingModeZeroEntersIt) {
-    ConsoleRig rig;
-    rig.screen("#old text that is long", 1, 10);
-    rig.term.set_SelLength(4);
-    rig.console.commands.CommandExec("#LIST 10", 1);
-    EXPECT_EQ(rig.row_text(1), "#LIST 10");
-    EXPECT_EQ(rig.term.CursorColumn(), 10);  // after the blank
-    EXPECT_EQ(rig.term.sent(), "");
-    EXPECT_EQ(rig.term.SelLength(), 0);
-    EXPECT_TRUE(rig.keys().local_echo());
-    rig.console.commands.CommandExec("LIST", 0);
-    EXPECT_EQ(rig.term.sent(), "LIST\r");
-    EXPECT_EQ(history(rig), Strings{"LIST"});
-}
-
 // ---- the command history ------------------------------------------------------------------
 
 TEST(History, NoDuplicatesMostRecentFirstAtMostOneHundredAndOne) {

@@ -127,7 +127,8 @@ TEST(DataTransfer, SaveClearLoadSaveGivesTheSameFile) {
 // every command becomes a program line. A save must not take the bare prompt
 // for an empty listing and replace the file, nor a point or MBK load go on
 // with data it did not clear; all end load mode, and the program load clears
-// the stray lines with the program it replaces.
+// the stray lines with the program it replaces. The MBK transfers take the
+// points' path with their own commands.
 TEST(DataTransfer, ControllerLeftInLoadMode) {
     struct Case {
         const char* name;
@@ -141,12 +142,8 @@ TEST(DataTransfer, ControllerLeftInLoadMode) {
          "old\r\n", "did not echo \"LIST 0 0\""},
         {"point save", [](TransferRig& r) { r.transfers.points.Save(); }, &TransferRig::pnt_file,
          "old\r\n", "did not echo \"PLS -1\""},
-        {"MBK save", [](TransferRig& r) { r.transfers.mbk.Save(); }, &TransferRig::mbk_file,
-         "old\r\n", "did not echo \"S_MBK -1\""},
         {"point load", [](TransferRig& r) { r.transfers.points.Load(); }, &TransferRig::pnt_file,
          "PNT 2 1 2 3 4\r\n", "did not echo \"NEWP\""},
-        {"MBK load", [](TransferRig& r) { r.transfers.mbk.Load(); }, &TransferRig::mbk_file,
-         "MB002 1 x\r\n", "did not echo \"NEWM\""},
         {"program load", [](TransferRig& r) { r.transfers.load.Load68k(); }, &TransferRig::prg_file,
          "B=2\r\n", "Completed"},
     };

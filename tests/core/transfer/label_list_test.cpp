@@ -43,11 +43,24 @@ TEST(LabelList, NameOfALineAndReadFromFile) {
     EXPECT_EQ(rig.shell().labels().rows(), expected);
 }
 
-// Each click turns the direction, whichever column: names ascending then
-// descending, then line numbers (as integers) descending then ascending.
-// Return puts a listing of the focused label on the screen.
-TEST(LabelList, ColumnClicksSortInTurnAndReturnListsTheLabel) {
+// A click on the empty list offers to read a file; the transfer gate refuses
+// it. Each column click turns the direction, whichever column: names
+// ascending then descending, then line numbers (as integers) descending then
+// ascending. Return puts a listing of the focused label on the line for editing.
+TEST(LabelList, ClicksReadSortAndReturnListsTheLabel) {
     TransferRig rig;
+    rig.dialogs.push_answer(platform::MsgResult::Cancel);
+    rig.transfers.labels.ListView1Click();
+    EXPECT_EQ(rig.dialogs.last_text(),
+              "The labels have been not read.\r\nRead from a Source File.");
+    EXPECT_TRUE(rig.dialogs.file_requests().empty());
+    rig.transfers.labels.ListView1Click();  // OK reads a file
+    EXPECT_EQ(rig.dialogs.file_requests().size(), 1u);
+    rig.state.transfer_mode = 1;
+    rig.transfers.labels.ListView1Click();
+    EXPECT_EQ(rig.dialogs.last_text(), "Can not Execute (Transfer Mode)");
+    rig.state.transfer_mode = 0;
+
     rig.shell().labels().set_rows({{"beta", "30"}, {"ALPHA", "100"}, {"gamma", "9"}});
     const std::vector<LabelRow> abc = {{"ALPHA", "100"}, {"beta", "30"}, {"gamma", "9"}},
                                 cba = {abc[2], abc[1], abc[0]};
@@ -57,30 +70,17 @@ TEST(LabelList, ColumnClicksSortInTurnAndReturnListsTheLabel) {
         EXPECT_EQ(rig.shell().labels().rows(), order) << column;
     }
     rig.shell().labels().set_focused(2);
+    rig.term.set_SelLength(4);
     int key = vk::kReturn;
     rig.transfers.labels.ListView1KeyDown(key, {});
+    EXPECT_EQ(rig.term.SelLength(), 0);
+    EXPECT_TRUE(rig.console.keyboard.local_echo());
     std::string row;
     rig.dialogue.GetLineStr(rig.term.CursorRow(), row);
     EXPECT_EQ(row, "LIST *ALPHA");
     EXPECT_EQ(rig.term.CursorColumn(), 13);  // after the blank
     EXPECT_EQ(rig.term.sent(), "");
     EXPECT_EQ(rig.shell().focus(), console::Focus::Terminal);
-}
-
-TEST(LabelList, ClickOnTheEmptyListOffersToRead) {
-    TransferRig rig;
-    rig.dialogs.push_answer(platform::MsgResult::Cancel);
-    rig.transfers.labels.ListView1Click();
-    EXPECT_EQ(rig.dialogs.last_text(),
-              "The labels have been not read.\r\nRead from a Source File.");
-    EXPECT_TRUE(rig.dialogs.file_requests().empty());
-
-    rig.transfers.labels.ListView1Click();  // OK reads a file
-    EXPECT_EQ(rig.dialogs.file_requests().size(), 1u);
-
-    rig.state.transfer_mode = 1;
-    rig.transfers.labels.ListView1Click();
-    EXPECT_EQ(rig.dialogs.last_text(), "Can not Execute (Transfer Mode)");
 }
 
 }  // namespace
