@@ -193,21 +193,18 @@ TEST(PassThrough, OneCharacterPerKeyRelease) {
     ConsoleRig rig;
     rig.state.term_mode = 1;
     // Nothing was released since start: the first character is held back.
-    int k = 'A';
-    rig.keys().PDQComm1KeyDown(k, kNone);
-    char c = 'a';
-    rig.keys().PDQComm1KeyPress(c);
+    rig.type('A', kNone, 'a');
     EXPECT_EQ(rig.term.sent(), "");
-    rig.keys().PDQComm1KeyUp(k, kNone);
     // A held key: two downs, two characters, one release at the end.
     for (int i = 0; i < 2; ++i) {
-        k = 'B';
+        int k = 'B';
         rig.keys().PDQComm1KeyDown(k, kNone);
-        c = 'b';
+        char c = 'b';
         rig.keys().PDQComm1KeyPress(c);
     }
     EXPECT_EQ(rig.term.sent(), "b");
-    rig.keys().PDQComm1KeyUp(k, kNone);
+    int up = 'B';
+    rig.keys().PDQComm1KeyUp(up, kNone);
     rig.type('C', kNone, 'c');
     EXPECT_EQ(rig.term.sent(), "bc");
     EXPECT_EQ(rig.row_text(1), "");  // nothing echoed locally
