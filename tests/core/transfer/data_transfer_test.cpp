@@ -45,16 +45,6 @@ TEST(DataListingParser, TurnsTheListingIntoFileLines) {
     }
 }
 
-std::string load(TransferRig& rig, const transfer::DataKind& kind, const std::string& content) {
-    std::string& name = kind.file(rig.files);
-    name = rig.dir.write(std::string("in.") + kind.extension, content).string();
-    rig.state.file_preselected = 1;
-    rig.term.clear_sent();
-    rig.term.clear_disp_log();
-    (&kind == &kPointKind ? rig.transfers.points : rig.transfers.mbk).Load();
-    return rig.term.sent();
-}
-
 TEST(DataLoad, SendsTheLinesThatHoldData) {
     struct Case {
         const transfer::DataKind& kind;
@@ -81,7 +71,13 @@ TEST(DataLoad, SendsTheLinesThatHoldData) {
     for (const auto& c : cases) {
         TransferRig rig;
         rig.attach_sim();
-        const std::string sent = load(rig, c.kind, c.file);
+        c.kind.file(rig.files) =
+            rig.dir.write(std::string("in.") + c.kind.extension, c.file).string();
+        rig.state.file_preselected = 1;
+        rig.term.clear_sent();
+        rig.term.clear_disp_log();
+        (&c.kind == &kPointKind ? rig.transfers.points : rig.transfers.mbk).Load();
+        const std::string& sent = rig.term.sent();
         const std::string clear = c.kind.clear_command;
         const auto from = sent.find(clear);
         std::string lines = from == std::string::npos ? sent : sent.substr(from + clear.size());
