@@ -158,7 +158,7 @@ TEST(LocalCommands, IoCheckerHoldsTransferModeWhileOpen) {
 
 // ---- the command history ------------------------------------------------------------------
 
-TEST(History, NoDuplicatesMostRecentFirstAtMostOneHundredAndOne) {
+TEST(History, NoDuplicatesMostRecentFirstAtMostOneHundredAndOneDelRemoves) {
     ConsoleRig rig;
     for (const char* l : {"A", "B", "a", "A", ""})
         rig.console.commands.SetHistory(l);
@@ -177,10 +177,8 @@ TEST(History, NoDuplicatesMostRecentFirstAtMostOneHundredAndOne) {
     EXPECT_EQ(history(rig).size(), 101u);
     EXPECT_EQ(history(rig).front(), "C99");
     EXPECT_EQ(history(rig).back(), "C98");
-}
 
-TEST(History, DelRemovesTheSelectionAfterConfirming) {
-    ConsoleRig rig;
+    // Del removes the selection after confirming, Ctrl+Del all.
     auto& list = rig.shell().list(ListId::ListBox1);
     list.set_items({"A", "B", "C"});
     rig.shell().set_focus(Focus::ListBox1);
