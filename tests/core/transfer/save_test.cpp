@@ -105,14 +105,6 @@ TEST(Save, CancelKeepsTheName) {
     EXPECT_EQ(rig.term.sent(), "");
 }
 
-std::vector<std::string> numbered_lines(int n) {
-    std::vector<std::string> lines;
-    for (int i = 1; i <= n; ++i)
-        lines.push_back(std::to_string(i * 10) + " A" + std::to_string(i) + "=" +
-                        std::to_string(i));
-    return lines;
-}
-
 // An aborted save never costs the user an existing file; a new file keeps
 // what was listed. Abort also ends a save whose controller has gone silent.
 // A port that vanishes in mid-listing (at 9600 baud it takes about 3 s) is
@@ -131,7 +123,8 @@ TEST(Save, AbortOrLostPortKeepsAnExistingFileWholeAndANewFileWhatWasListed) {
             rig.term.deliver_at(rig.pump.now_ms() + 10, "\r\n#");
         } else {
             rig.attach_sim({.baud = 9600});
-            rig.enter_program(numbered_lines(200));
+            for (int i = 1; i <= 200; ++i)
+                rig.enter_program({std::to_string(i * 10) + " A" + std::to_string(i) + "=1"});
         }
         rig.prg_file = rig.dir.file("p.Q2K");
         if (c.existing) rig.dir.write("p.Q2K", "old\r\n");
