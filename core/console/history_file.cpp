@@ -41,16 +41,19 @@ std::string join_history_lines(const std::vector<std::string>& entries) {
 
 namespace {
 
-bool exists(const std::string& path) {
+namespace fs = std::filesystem;
+
+// Anything at the name, also what cannot be looked at.
+bool something_at(const fs::path& file) {
     std::error_code ec;
-    return std::filesystem::status(platform::file_path(path), ec).type() !=
-           std::filesystem::file_type::not_found;
+    return fs::status(file, ec).type() != fs::file_type::not_found;
 }
 
-// The whole file; nothing when it is no regular file or a read fails.
-std::optional<std::string> read_whole(const std::string& path) {
-    if (!platform::is_regular_file(platform::file_path(path))) return std::nullopt;
-    std::ifstream in(platform::file_path(path), std::ios::binary);
+// The whole file; nothing when it is no regular file (a pipe would block, a
+// device never end) or a read fails.
+std::optional<std::string> read_whole(const fs::path& file) {
+    if (!platform::is_regular_file(file)) return std::nullopt;
+    std::ifstream in(file, std::ios::binary);
     if (!in) return std::nullopt;
     std::string bytes;
     std::array<char, 4096> chunk{};
@@ -65,8 +68,9 @@ std::optional<std::string> read_whole(const std::string& path) {
 std::optional<std::string> read_history_file(const std::string& path,
                                              std::vector<std::string>& entries) {
     entries.clear();
-    if (!exists(path)) return std::nullopt;
-    const auto bytes = read_whole(path);
+    const fs::path file = platform::file_path(path);
+    if (!something_at(file)) return std::nullopt;
+    const auto bytes = read_whole(file);
     if (!bytes) return "Unable to read " + path + "; the list starts empty and the file is kept.";
     entries = split_history_lines(*bytes);
     return std::nullopt;
@@ -74,18 +78,20 @@ std::optional<std::string> read_history_file(const std::string& path,
 
 std::optional<std::vector<std::string>> read_history_file(const std::string& path) {
     std::vector<std::string> entries;
-    if (!exists(path) || read_history_file(path, entries)) return std::nullopt;
+    if (!something_at(platform::file_path(path)) || read_history_file(path, entries)) {
+        return std::nullopt;
+    }
     return entries;
 }
 
 void write_history_file(const std::string& path, const std::vector<std::string>& entries) {
+    const fs::path file = platform::file_path(path);
     // Replacing a file we could not read would lose what it holds.
-    if (exists(path) && !(platform::is_regular_file(platform::file_path(path)) &&
-                          std::ifstream(platform::file_path(path), std::ios::binary).is_open())) {
+    if (something_at(file) &&
+        !(platform::is_regular_file(file) && std::ifstream(file, std::ios::binary).is_open())) {
         throw std::runtime_error("Unable to read " + path + "; the list was not saved.");
     }
-    if (auto error =
-            platform::write_file_safely(platform::file_path(path), join_history_lines(entries))) {
+    if (auto error = platform::write_file_safely(file, join_history_lines(entries))) {
         throw std::runtime_error(*error);
     }
 }
