@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 
 #include "gui/qt_terminal_control.h"
+#include "tests/core/link/table_ports.h"
 #include "tests/e2e/e2e_support.h"
 #include "tests/gui/gui_test_support.h"
 
@@ -41,7 +42,7 @@ void open_on(QtTerminalControl& term, const std::string& device) {
 // peer; the port opens again after closing. With InputLen 1 each Input takes
 // one byte; discarding the input buffer drops what waits.
 TEST(OwnPty, BytesGoBothWaysAndThePortReopens) {
-    test::NoPorts ports;
+    test::TablePorts ports;
     test::PtyPeer peer;
     QtTerminalControl term(ports);
     EventLog log(term);
@@ -74,7 +75,7 @@ TEST(OwnPty, BytesGoBothWaysAndThePortReopens) {
 TEST(Simulator, KillingTheSimulatorGivesOneErrorEventAndNoSpin) {
     test::SimProcess sim;
     ASSERT_TRUE(sim.start());
-    test::NoPorts ports;
+    test::TablePorts ports;
     QtTerminalControl term(ports);
     EventLog log(term);
     open_on(term, sim.pty());

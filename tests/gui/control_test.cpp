@@ -17,6 +17,7 @@
 #include "gui/qt_processes.h"
 #include "gui/qt_terminal_control.h"
 #include "gui/request_socket.h"
+#include "tests/core/link/table_ports.h"
 #include "tests/e2e/e2e_support.h"
 #include "tests/gui/gui_test_support.h"
 
@@ -27,7 +28,7 @@ namespace {
 // drain ends when the line has sent them, not at the pump's idle wake-up.
 TEST(QtTerminalControl, OutputInTheDriverCountsUntilTheLineHasSentIt) {
     test::PtyPeer peer;
-    test::NoPorts ports;
+    test::TablePorts ports;
     QtTerminalControl term(ports);
     QtEventPump pump;
     term.set_Device(peer.slave_path());
@@ -45,7 +46,7 @@ TEST(QtTerminalControl, OutputInTheDriverCountsUntilTheLineHasSentIt) {
 }
 
 TEST(QtTerminalControl, OpeningAnUnknownOrMissingPortThrowsAUserText) {
-    test::NoPorts ports;
+    test::TablePorts ports;
     QtTerminalControl term(ports);
     link::SharedState state;
     try {

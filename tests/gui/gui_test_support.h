@@ -1,16 +1,11 @@
 // Helpers of the GUI tests: running the real event loop until something
-// happens, and a port table that knows no ports.
+// happens.
 #pragma once
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
-#include <optional>
-#include <string>
-#include <vector>
-
-#include "core/platform/port_table.h"
 
 namespace qvt::test {
 
@@ -33,11 +28,5 @@ inline void pump_for(int ms) {
     clock.start();
     pump_until([&] { return clock.elapsed() >= ms; }, ms + 1000);
 }
-
-class NoPorts : public platform::PortTable {
-  public:
-    std::optional<std::string> device_of(int) const override { return std::nullopt; }
-    std::vector<platform::PortEntry> ports() const override { return {}; }
-};
 
 }  // namespace qvt::test

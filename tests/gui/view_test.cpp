@@ -7,12 +7,13 @@
 #include "gui/qt_terminal_control.h"
 #include "gui/sjis_text.h"
 #include "gui/terminal_view.h"
+#include "tests/core/link/table_ports.h"
 #include "tests/gui/gui_test_support.h"
 
 namespace qvt::gui {
 namespace {
 
-using test::NoPorts;
+using test::TablePorts;
 
 class ViewTest : public ::testing::Test {
   protected:
@@ -27,7 +28,7 @@ class ViewTest : public ::testing::Test {
         test::pump_for(50);
     }
 
-    NoPorts ports_;
+    TablePorts ports_;
     QtTerminalControl term_{ports_};
     TerminalView view_{term_};
 };
@@ -105,7 +106,7 @@ TEST_F(ViewTest, KeysReachTheControlAsVirtualKeysAndBytes) {
 }
 
 TEST(ShiftJis, RowDecodesKanjiOnceAndKatakanaAsSingleCellsAndTypedTextIsEncoded) {
-    NoPorts ports;
+    TablePorts ports;
     QtTerminalControl term(ports);
     term.set_Columns(40);
     // "A", 亜 (88 9F), half-width ｱ (B1), "B", 漢字 (8A BF 8E 9A)

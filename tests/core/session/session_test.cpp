@@ -17,7 +17,7 @@ TEST(Session, EndingUnwindsARunningTransferAndSendsNothingMore) {
     for (const bool load : {true, false}) {
         LinkRig link;
         FakeClipboard clipboard;
-        NoPortTable ports;
+        TablePorts ports;
         link::NoLifecycleView view;
         session::Session s({link.term, link.pump, link.dialogs, clipboard, ports}, view);
         ScratchDir dir;

@@ -10,8 +10,8 @@
 
 #include "core/console/console.h"
 #include "core/link/lifecycle.h"
-#include "core/platform/port_table.h"
 #include "core/transfer/transfers.h"
+#include "tests/core/link/table_ports.h"
 #include "tests/support/link_rig.h"
 #include "tests/support/scratch_dir.h"
 
@@ -29,12 +29,6 @@ class RecordingTransferOps : public transfer::TransferOperations {
     void Edit_Prg(int) override { calls.push_back("Edit_Prg"); }
     void Edit_pnt(int) override { calls.push_back("Edit_pnt"); }
     void Edit_Mbk(int) override { calls.push_back("Edit_Mbk"); }
-};
-
-class NoPortTable : public platform::PortTable {
-  public:
-    std::optional<std::string> device_of(int) const override { return std::nullopt; }
-    std::vector<platform::PortEntry> ports() const override { return {}; }
 };
 
 struct TransferRig : LinkRig {
@@ -72,7 +66,7 @@ struct TransferRig : LinkRig {
     transfer::Transfers transfers{
         {state, term, pump, dialogue, dialogs, console.shell, console.commands, ops, files}};
     RecordingTransferOps file_ops{transfers, dialogs};
-    NoPortTable ports;
+    TablePorts ports;
     link::NoLifecycleView lifecycle_view;
     link::Lifecycle lifecycle{state, term, pump, dialogue, dialogs, ports, lifecycle_view};
 };
